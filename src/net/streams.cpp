@@ -1,0 +1,120 @@
+#include "net/streams.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+int64_t TMemoryStream::Read(void* buffer, int64_t count)
+{
+    const int64_t available = std::max<int64_t>(0, Size() - FPosition);
+    const int64_t n = std::clamp<int64_t>(count, 0, available);
+    if (n > 0)
+        std::memcpy(buffer, FData.data() + FPosition, static_cast<size_t>(n));
+    FPosition += n;
+    return n;
+}
+
+int64_t TMemoryStream::Write(const void* buffer, int64_t count)
+{
+    if (count <= 0)
+        return 0;
+    if (FPosition + count > Size())
+        FData.resize(static_cast<size_t>(FPosition + count));
+    std::memcpy(FData.data() + FPosition, buffer, static_cast<size_t>(count));
+    FPosition += count;
+    return count;
+}
+
+void TMemoryStream::SetPosition(int64_t position)
+{
+    FPosition = std::max<int64_t>(0, position);
+}
+
+void TMemoryStream::SetSize(int64_t size)
+{
+    FData.resize(static_cast<size_t>(std::max<int64_t>(0, size)));
+    FPosition = std::min(FPosition, Size());
+}
+
+TFileStream::TFileStream(const std::string& fileName, Mode mode) : FFileName(fileName)
+{
+    if (mode == Mode::CreateEmpty) {
+        FHandle = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        if (FHandle < 0)
+            Fail("Cannot create file");
+    } else {
+        FHandle = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+        if (FHandle < 0)
+            Fail("Cannot open file");
+    }
+}
+
+TFileStream::~TFileStream()
+{
+    if (FHandle >= 0)
+        ::close(FHandle);
+}
+
+void TFileStream::Fail(const char* what) const
+{
+    throw EFileStreamError(std::string(what) + " \"" + FFileName + "\". " + std::strerror(errno));
+}
+
+int64_t TFileStream::Read(void* buffer, int64_t count)
+{
+    int64_t done = 0;
+    auto* out = static_cast<char*>(buffer);
+    while (done < count) {
+        const ssize_t n = ::pread(FHandle, out + done, static_cast<size_t>(count - done), FPosition + done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            Fail("Cannot read file");
+        }
+        if (n == 0)
+            break;
+        done += n;
+    }
+    FPosition += done;
+    return done;
+}
+
+int64_t TFileStream::Write(const void* buffer, int64_t count)
+{
+    int64_t done = 0;
+    const auto* in = static_cast<const char*>(buffer);
+    while (done < count) {
+        const ssize_t n = ::pwrite(FHandle, in + done, static_cast<size_t>(count - done), FPosition + done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            Fail("Cannot write file");
+        }
+        done += n;
+    }
+    FPosition += done;
+    return done;
+}
+
+void TFileStream::SetPosition(int64_t position)
+{
+    FPosition = std::max<int64_t>(0, position);
+}
+
+int64_t TFileStream::Size() const
+{
+    struct stat info {};
+    if (::fstat(FHandle, &info) != 0)
+        Fail("Cannot read the size of file");
+    return info.st_size;
+}
+
+void TFileStream::SetSize(int64_t size)
+{
+    if (::ftruncate(FHandle, std::max<int64_t>(0, size)) != 0)
+        Fail("Cannot set the size of file");
+    FPosition = std::min(FPosition, Size());
+}

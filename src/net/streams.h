@@ -1,0 +1,76 @@
+// Byte streams the HTTP client reads request bodies from and writes response bodies
+// into: an in-memory stream and a file stream, both with a position and a size that
+// can be set, so a body of known length can be given its final size before it arrives.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+class TStream {
+public:
+    virtual ~TStream() = default;
+
+    // Moves up to count bytes from the current position; returns the number moved.
+    virtual int64_t Read(void* buffer, int64_t count) = 0;
+    virtual int64_t Write(const void* buffer, int64_t count) = 0;
+
+    virtual int64_t Position() const = 0;
+    virtual void SetPosition(int64_t position) = 0;
+    virtual int64_t Size() const = 0;
+    // Grows (with zero bytes) or cuts the stream; the position is kept unless it would
+    // lie beyond the new end.
+    virtual void SetSize(int64_t size) = 0;
+};
+
+class TMemoryStream : public TStream {
+public:
+    TMemoryStream() = default;
+    explicit TMemoryStream(std::string data) : FData(std::move(data)) {}
+
+    int64_t Read(void* buffer, int64_t count) override;
+    int64_t Write(const void* buffer, int64_t count) override;
+    int64_t Position() const override { return FPosition; }
+    void SetPosition(int64_t position) override;
+    int64_t Size() const override { return static_cast<int64_t>(FData.size()); }
+    void SetSize(int64_t size) override;
+
+    const std::string& Data() const { return FData; }
+
+private:
+    std::string FData;
+    int64_t FPosition = 0;
+};
+
+// A file that cannot be created, opened, written or sized. The message names the file
+// and gives the system's text for the cause.
+class EFileStreamError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class TFileStream : public TStream {
+public:
+    enum class Mode { CreateEmpty, OpenRead };
+
+    TFileStream(const std::string& fileName, Mode mode);
+    ~TFileStream() override;
+    TFileStream(const TFileStream&) = delete;
+    TFileStream& operator=(const TFileStream&) = delete;
+
+    int64_t Read(void* buffer, int64_t count) override;
+    int64_t Write(const void* buffer, int64_t count) override;
+    int64_t Position() const override { return FPosition; }
+    void SetPosition(int64_t position) override;
+    int64_t Size() const override;
+    void SetSize(int64_t size) override;
+
+    const std::string& FileName() const { return FFileName; }
+
+private:
+    [[noreturn]] void Fail(const char* what) const;
+
+    std::string FFileName;
+    int FHandle = -1;
+    int64_t FPosition = 0;
+};
