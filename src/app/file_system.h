@@ -1,0 +1,10 @@
+// The few file operations the program's logic needs.
+#pragma once
+
+#include <string>
+
+// True only for an existing file; a directory does not count.
+bool IsExistingFile(const std::string& fileName);
+
+// The whole file as bytes. Raises EFileStreamError naming the file and the cause.
+std::string ReadWholeFile(const std::string& fileName);

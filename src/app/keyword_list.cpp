@@ -1,0 +1,116 @@
+#include "app/keyword_list.h"
+
+#include "app/keyword_sort.h"
+
+#include <algorithm>
+#include <numeric>
+#include <stdexcept>
+
+const std::string& KeywordList::CellText(int row, int cell) const
+{
+    return FRows.at(Index(row)).Cells.at(static_cast<std::size_t>(cell));
+}
+
+void KeywordList::AppendRow(int number, std::string keywords, std::string searches)
+{
+    const int row = CountRows();
+    if (FObserver && !FInBatch)
+        FObserver->RowsAboutToBeAppended(row, row);
+    KeywordRow& added = FRows.emplace_back();
+    added.Caption = std::to_string(number);
+    added.Cells[KeywordRow::Keywords] = std::move(keywords);
+    added.Cells[KeywordRow::Searches] = std::move(searches);
+    if (FObserver && !FInBatch)
+        FObserver->RowsAppended();
+}
+
+void KeywordList::SetCellText(int row, int cell, std::string text)
+{
+    FRows.at(Index(row)).Cells.at(static_cast<std::size_t>(cell)) = std::move(text);
+    if (FObserver)
+        FObserver->RowChanged(row, cell + 1, cell + 1);
+}
+
+void KeywordList::SetRowTicked(int row, bool ticked)
+{
+    FRows.at(Index(row)).Ticked = ticked;
+    if (FObserver)
+        FObserver->RowChanged(row, 0, 0);
+}
+
+void KeywordList::DeleteRow(int row)
+{
+    if (row < 0 || row >= CountRows())
+        throw std::out_of_range("row index out of range");
+    if (FObserver)
+        FObserver->RowAboutToBeDeleted(row);
+    FRows.erase(FRows.begin() + row);
+    if (FObserver)
+        FObserver->RowDeleted();
+}
+
+void KeywordList::ClearRows()
+{
+    if (FObserver)
+        FObserver->RowsAboutToBeReordered();
+    FRows.clear();
+    FRows.shrink_to_fit();
+    if (FObserver)
+        FObserver->RowsReordered();
+}
+
+void KeywordList::SortByColumn(int column, bool ascending, const TextCollator& collator)
+{
+    // Keys are worked out once per row, so a large table is not re-parsed or
+    // re-collated on every comparison.
+    std::vector<int64_t> keys(FRows.size());
+    if (column == 1) {
+        std::vector<const std::string*> texts;
+        texts.reserve(FRows.size());
+        for (const KeywordRow& row : FRows)
+            texts.push_back(&row.Cells[KeywordRow::Keywords]);
+        const std::vector<uint32_t> ranks = collator.RankTexts(texts);
+        std::copy(ranks.begin(), ranks.end(), keys.begin());
+    } else {
+        for (std::size_t i = 0; i < FRows.size(); ++i) {
+            const std::string& text = column == 0 ? FRows[i].Caption : FRows[i].Cells.at(static_cast<std::size_t>(column - 1));
+            keys[i] = NumberTextValue(text);
+        }
+    }
+
+    std::vector<std::size_t> order(FRows.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return CompareRows(keys[a], keys[b], ascending) < 0;
+    });
+
+    if (FObserver)
+        FObserver->RowsAboutToBeReordered();
+    std::vector<KeywordRow> sorted;
+    sorted.reserve(FRows.size());
+    for (std::size_t i : order)
+        sorted.push_back(std::move(FRows[i]));
+    FRows = std::move(sorted);
+    if (FObserver)
+        FObserver->RowsReordered();
+}
+
+KeywordList::AppendBatch::AppendBatch(KeywordList& list, std::size_t count) : FList(list)
+{
+    if (count == 0 || FList.FInBatch)
+        return;
+    FList.FRows.reserve(FList.FRows.size() + count);
+    if (FList.FObserver)
+        FList.FObserver->RowsAboutToBeAppended(FList.CountRows(), FList.CountRows() + static_cast<int>(count) - 1);
+    FList.FInBatch = true;
+    FAnnounced = true;
+}
+
+KeywordList::AppendBatch::~AppendBatch()
+{
+    if (!FAnnounced)
+        return;
+    FList.FInBatch = false;
+    if (FList.FObserver)
+        FList.FObserver->RowsAppended();
+}

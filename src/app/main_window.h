@@ -1,0 +1,103 @@
+// TfrmMain: the one main window, its controls, and the routing of its buttons and
+// column headers to the commands. What a command decides lives in display-free code;
+// the window only shows it.
+#pragma once
+
+#include "app/keyword_list.h"
+#include "app/keyword_sort.h"
+#include "app/locale_collator.h"
+#include "app/user_interface.h"
+
+#include <QWidget>
+
+#include <string>
+
+class QFrame;
+class QLabel;
+class QPushButton;
+class QTableView;
+class KeywordTableModel;
+class TGauge;
+class TLinkLabel;
+
+class TfrmMain : public QWidget, public MessagePrompter, private StatusPanels {
+public:
+    TfrmMain();
+    ~TfrmMain() override;
+
+    int ShowMessageDialog(const std::string& text, MessageButtons buttons) override;
+
+    KeywordList& Keywords() { return FKeywords; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void CreateToolbar();
+    void CreateBanner();
+    void CreateTable();
+    void CreateBottomPanel();
+    void CreateStatusBar();
+
+    void FormCreate();
+    void FormShow();
+    void FormResize();
+    void CentreBanner();
+    void LoadSettings();
+
+    void btnMainKeywordClick();
+    void btnGatherKeywordClick();
+    void btnAddKeywordClick();
+    void btnGatherDataClick();
+    void btnSaveResultsClick();
+    void btnHelpClick();
+    void btnMakeMoneyClick();
+    void bsSkinButton1Click();
+    void bsSkinButton2Click();
+    void bsSkinButton3Click();
+    void bsSkinButton4Click();
+    void lvwItemsColumnClick(int column);
+
+    void ShowMainStatus(const std::string& text) override;
+    void ShowMainKeywordStatus(const std::string& text) override;
+    void ShowRowCountStatus(const std::string& text) override;
+
+    // State of the window.
+    bool FStopRequested = false;
+    std::string FMainKeywordText;
+    int FSearchMode = 0;
+
+    KeywordList FKeywords;
+    SortState FSort;
+    LocaleCollator FCollator;
+    KeywordTableModel* FModel = nullptr;
+
+    // Controls, top to bottom.
+    QFrame* bsSkinPanel1 = nullptr;
+    QPushButton* btnMainKeyword = nullptr;
+    QPushButton* btnGatherKeyword = nullptr;
+    QPushButton* btnAddKeyword = nullptr;
+    QPushButton* btnGatherData = nullptr;
+    QPushButton* btnSaveResults = nullptr;
+    QPushButton* btnHelp = nullptr;
+    QPushButton* btnMakeMoney = nullptr;
+    QFrame* panBanner = nullptr;
+    QLabel* imgBanner = nullptr;
+    QLabel* gifBanner = nullptr;
+    QFrame* bsSkinPanel3 = nullptr;
+    QTableView* lvwItems = nullptr;
+    QFrame* bsSkinPanel4 = nullptr;
+    QPushButton* bsSkinButton1 = nullptr;
+    QPushButton* bsSkinButton2 = nullptr;
+    QPushButton* bsSkinButton3 = nullptr;
+    QPushButton* bsSkinButton4 = nullptr;
+    TLinkLabel* lblLink1URL = nullptr;
+    TLinkLabel* lblLink2URL = nullptr;
+    int FLink2RightMargin = 0;
+    QFrame* bsSkinStatusBar1 = nullptr;
+    QLabel* MainStatusPanel = nullptr;
+    QLabel* bsSkinStatusPanel1 = nullptr;
+    QLabel* SecondStatusPanel = nullptr;
+    TGauge* MainGauge = nullptr;
+};
