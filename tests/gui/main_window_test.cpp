@@ -1,0 +1,239 @@
+#include "app/keyword_list.h"
+#include "app/main_window.h"
+#include "support/modal_answerer.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class MainWindowTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    }
+
+    void TearDown() override
+    {
+        EXPECT_EQ(modal::PendingAnswers(), 0) << "a dialog that was expected did not open";
+        modal::Reset();
+    }
+
+    template <typename T = QWidget>
+    T* Control(const char* name)
+    {
+        T* found = window.findChild<T*>(name);
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+
+    QString PanelText(const char* name) { return Control<QLabel>(name)->text(); }
+
+    void ClickHeader(int column)
+    {
+        QHeaderView* header = Control<QTableView>("lvwItems")->horizontalHeader();
+        const QPoint centre(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+                            header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, centre);
+    }
+
+    std::vector<std::string> KeywordsColumn()
+    {
+        std::vector<std::string> texts;
+        QAbstractItemModel* model = Control<QTableView>("lvwItems")->model();
+        for (int row = 0; row < model->rowCount(); ++row)
+            texts.push_back(model->index(row, 1).data().toString().toStdString());
+        return texts;
+    }
+
+    TfrmMain window;
+};
+
+TEST_F(MainWindowTest, OpensAt747By455TitledTalvira)
+{
+    EXPECT_EQ(window.windowTitle(), "Talvira");
+    EXPECT_EQ(window.size(), QSize(747, 455));
+}
+
+struct PlacedControl {
+    const char* Name;
+    const char* Parent;
+    const char* Caption;
+    QRect Place;
+};
+
+TEST_F(MainWindowTest, ControlsStandWhereTheyBelong)
+{
+    const PlacedControl controls[] = {
+        {"btnMainKeyword", "bsSkinPanel1", "Main Keyword", {7, 7, 99, 20}},
+        {"btnGatherKeyword", "bsSkinPanel1", "Gather Keywords", {109, 7, 98, 20}},
+        {"btnAddKeyword", "bsSkinPanel1", "Add Keywords", {210, 7, 99, 20}},
+        {"btnGatherData", "bsSkinPanel1", "Gather Data", {312, 7, 98, 20}},
+        {"btnSaveResults", "bsSkinPanel1", "Save Results", {414, 7, 98, 20}},
+        {"btnHelp", "bsSkinPanel1", "Help", {516, 7, 98, 20}},
+        {"btnMakeMoney", "bsSkinPanel1", "Make Money", {619, 7, 98, 20}},
+        {"bsSkinButton1", "bsSkinPanel4", "Select All", {9, 7, 100, 20}},
+        {"bsSkinButton2", "bsSkinPanel4", "Clear Selection", {112, 7, 100, 20}},
+        {"bsSkinButton3", "bsSkinPanel4", "Delete Selected", {215, 7, 100, 20}},
+        {"bsSkinButton4", "bsSkinPanel4", "Delete All", {319, 7, 99, 20}},
+    };
+    for (const PlacedControl& control : controls) {
+        auto* button = Control<QPushButton>(control.Name);
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->parentWidget()->objectName(), control.Parent) << control.Name;
+        EXPECT_EQ(button->text(), control.Caption);
+        EXPECT_EQ(button->geometry(), control.Place) << control.Name;
+        EXPECT_EQ(button->focusPolicy(), Qt::NoFocus) << control.Name;
+        EXPECT_EQ(button->cursor().shape(), Qt::PointingHandCursor) << control.Name;
+    }
+}
+
+TEST_F(MainWindowTest, PanelsStackFromTopToBottom)
+{
+    const struct {
+        const char* Name;
+        int Top;
+        int Height;
+    } strips[] = {{"bsSkinPanel1", 0, 33}, {"panBanner", 33, 65}, {"bsSkinPanel3", 98, 286},
+                  {"bsSkinPanel4", 384, 54}, {"bsSkinStatusBar1", 438, 17}};
+    for (const auto& strip : strips) {
+        QWidget* panel = Control(strip.Name);
+        ASSERT_NE(panel, nullptr);
+        EXPECT_EQ(panel->geometry(), QRect(0, strip.Top, 747, strip.Height)) << strip.Name;
+    }
+}
+
+TEST_F(MainWindowTest, TableHasItsColumnsAndNoRows)
+{
+    auto* table = Control<QTableView>("lvwItems");
+    const char* captions[] = {"No", "Keywords", "Searches", "Google", "Yahoo", "Msn"};
+    const int widths[] = {49, 132, 132, 104, 104, 104};
+    ASSERT_EQ(table->model()->columnCount(), 6);
+    for (int column = 0; column < 6; ++column) {
+        EXPECT_EQ(table->model()->headerData(column, Qt::Horizontal).toString(), captions[column]);
+        EXPECT_EQ(table->horizontalHeader()->sectionSize(column), widths[column]);
+    }
+    EXPECT_EQ(table->model()->rowCount(), 0);
+    EXPECT_TRUE(table->showGrid());
+}
+
+TEST_F(MainWindowTest, StatusBarReadsAsAtStart)
+{
+    EXPECT_EQ(PanelText("MainStatusPanel"), "");
+    EXPECT_EQ(PanelText("bsSkinStatusPanel1"), "Main Keyword: ");
+    EXPECT_EQ(PanelText("SecondStatusPanel"), "0 item listed");
+    auto* gauge = Control<QProgressBar>("MainGauge");
+    EXPECT_EQ(gauge->value(), 0);
+    EXPECT_EQ(gauge->maximum(), 100);
+    EXPECT_EQ(gauge->text(), "0%");
+
+    // Left to right, with the fixed widths of the three right-hand parts.
+    const char* order[] = {"MainStatusPanel", "bsSkinStatusPanel1", "SecondStatusPanel", "MainGauge"};
+    const int widths[] = {-1, 160, 82, 130};
+    int left = 0;
+    for (int i = 0; i < 4; ++i) {
+        QWidget* part = Control(order[i]);
+        EXPECT_EQ(part->x(), left) << order[i];
+        if (widths[i] > 0)
+            EXPECT_EQ(part->width(), widths[i]) << order[i];
+        left = part->geometry().right() + 1;
+    }
+    EXPECT_EQ(left, 747);
+}
+
+TEST_F(MainWindowTest, LinksStartAsGoogle)
+{
+    auto* first = Control<QLabel>("lblLink1URL");
+    auto* second = Control<QLabel>("lblLink2URL");
+    EXPECT_EQ(first->text(), "Google");
+    EXPECT_EQ(second->text(), "Google");
+    EXPECT_EQ(first->pos(), QPoint(13, 32));
+    EXPECT_EQ(second->pos(), QPoint(695, 32));
+    EXPECT_TRUE(second->alignment() & Qt::AlignRight);
+
+    // The second link is anchored to the right edge.
+    const int rightMargin = 747 - second->geometry().right();
+    window.resize(900, 455);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(900 - second->geometry().right(), rightMargin);
+    EXPECT_EQ(first->pos(), QPoint(13, 32));
+}
+
+TEST_F(MainWindowTest, BannerControlsAreCentredInTheirStrip)
+{
+    for (int width : {747, 746}) {
+        window.resize(width, 455);
+        QCoreApplication::processEvents();
+        for (const char* name : {"imgBanner", "gifBanner"}) {
+            QWidget* banner = Control(name);
+            EXPECT_EQ(banner->size(), QSize(105, 105)) << name;
+            EXPECT_EQ(banner->pos(), QPoint(321, 32 - 52)) << name << " in a strip " << width << " wide";
+        }
+    }
+}
+
+TEST_F(MainWindowTest, ListButtonsAskTheirQuestionsOnAnEmptyTable)
+{
+    QString deleteSelected;
+    QString deleteAll;
+    modal::AnswerNext(modal::Record(&deleteSelected, modal::ClickButton("Cancel")));
+    QTest::mouseClick(Control<QPushButton>("bsSkinButton3"), Qt::LeftButton);
+    modal::AnswerNext(modal::Record(&deleteAll, modal::ClickButton("OK")));
+    QTest::mouseClick(Control<QPushButton>("bsSkinButton4"), Qt::LeftButton);
+
+    EXPECT_EQ(deleteSelected, "Are you sure do you want to delete the selected keywords?");
+    EXPECT_EQ(deleteAll, "Are you sure do you want to delete all?");
+    EXPECT_EQ(PanelText("SecondStatusPanel"), "0 items listed");
+
+    // Select All and Clear Selection ask nothing and leave the count panel alone.
+    window.Keywords().AppendRow(1, "golf", "");
+    QTest::mouseClick(Control<QPushButton>("bsSkinButton1"), Qt::LeftButton);
+    EXPECT_TRUE(window.Keywords().IsRowTicked(0));
+    QTest::mouseClick(Control<QPushButton>("bsSkinButton2"), Qt::LeftButton);
+    EXPECT_FALSE(window.Keywords().IsRowTicked(0));
+    EXPECT_EQ(PanelText("SecondStatusPanel"), "0 items listed");
+}
+
+TEST_F(MainWindowTest, TickedRowsAreDeletedThroughTheTable)
+{
+    KeywordList& list = window.Keywords();
+    for (const char* keyword : {"golf", "soccer", "tennis"})
+        list.AppendRow(list.CountRows() + 1, keyword, "");
+    auto* table = Control<QTableView>("lvwItems");
+    const QModelIndex secondTick = table->model()->index(1, 0);
+    EXPECT_TRUE(table->model()->setData(secondTick, Qt::Checked, Qt::CheckStateRole));
+    EXPECT_TRUE(list.IsRowTicked(1));
+
+    modal::AnswerNext(modal::ClickButton("OK"));
+    QTest::mouseClick(Control<QPushButton>("bsSkinButton3"), Qt::LeftButton);
+    EXPECT_EQ(KeywordsColumn(), (std::vector<std::string>{"golf", "tennis"}));
+    EXPECT_EQ(table->model()->index(1, 0).data().toString(), "3");
+    EXPECT_EQ(PanelText("SecondStatusPanel"), "2 items listed");
+}
+
+TEST_F(MainWindowTest, HeaderClicksSortByLocaleAndByNumber)
+{
+    KeywordList& list = window.Keywords();
+    list.AppendRow(1, "cherry", "15,000");
+    list.AppendRow(2, "Banana", "900");
+    list.AppendRow(3, "apple", "1,200");
+
+    ClickHeader(1);
+    EXPECT_EQ(KeywordsColumn(), (std::vector<std::string>{"apple", "Banana", "cherry"}));
+    ClickHeader(1);
+    EXPECT_EQ(KeywordsColumn(), (std::vector<std::string>{"cherry", "Banana", "apple"}));
+    ClickHeader(2); // keeps descending
+    EXPECT_EQ(KeywordsColumn(), (std::vector<std::string>{"cherry", "apple", "Banana"}));
+    ClickHeader(2);
+    EXPECT_EQ(KeywordsColumn(), (std::vector<std::string>{"Banana", "apple", "cherry"}));
+}
+
+} // namespace

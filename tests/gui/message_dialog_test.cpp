@@ -1,0 +1,106 @@
+#include "app/application.h"
+#include "app/message_dialog.h"
+#include "support/modal_answerer.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace {
+
+struct AnswerCase {
+    const char* Name;
+    MessageButtons Buttons;
+    modal::Answer Answer;
+    int Result;
+};
+
+class MessageDialogResultTest : public testing::TestWithParam<AnswerCase> {};
+
+TEST_P(MessageDialogResultTest, GivesThePressedButtonsValue)
+{
+    modal::AnswerNext(GetParam().Answer);
+    EXPECT_EQ(TMessageDialog::Execute(nullptr, "Please add a Main Keyword.", GetParam().Buttons), GetParam().Result);
+    EXPECT_EQ(modal::PendingAnswers(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, MessageDialogResultTest,
+    testing::Values(AnswerCase{"OkAloneClicked", MessageButtons::Ok, modal::ClickButton("OK"), mrOk},
+                    AnswerCase{"OkAloneEscape", MessageButtons::Ok, modal::PressKey(Qt::Key_Escape), mrOk},
+                    AnswerCase{"OkAloneEnter", MessageButtons::Ok, modal::PressKey(Qt::Key_Return), mrOk},
+                    AnswerCase{"QuestionOk", MessageButtons::OkCancel, modal::ClickButton("OK"), mrOk},
+                    AnswerCase{"QuestionEnter", MessageButtons::OkCancel, modal::PressKey(Qt::Key_Return), mrOk},
+                    AnswerCase{"QuestionCancel", MessageButtons::OkCancel, modal::ClickButton("Cancel"), mrCancel},
+                    AnswerCase{"QuestionEscape", MessageButtons::OkCancel, modal::PressKey(Qt::Key_Escape), mrCancel}),
+    [](const testing::TestParamInfo<AnswerCase>& info) { return info.param.Name; });
+
+TEST(MessageDialogLayout, FollowsTheLayoutRules)
+{
+    TMessageDialog dialog(nullptr, "Are you sure do you want to delete all?", MessageButtons::OkCancel);
+    EXPECT_EQ(dialog.windowTitle(), "Information");
+    EXPECT_FALSE(dialog.windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(dialog.windowFlags() & Qt::WindowSystemMenuHint);
+
+    auto* text = dialog.findChild<QLabel*>("MessageText");
+    auto* icon = dialog.findChild<QLabel*>("MessageIcon");
+    auto* ok = dialog.findChild<QPushButton*>("btnOK");
+    auto* cancel = dialog.findChild<QPushButton*>("btnCancel");
+    ASSERT_TRUE(text && icon && ok && cancel);
+    EXPECT_EQ(text->pos(), QPoint(50, 15));
+    EXPECT_EQ(icon->geometry(), QRect(5, std::max(10, 15 + text->height() / 2 - 16), 32, 32));
+    EXPECT_TRUE(ok->isDefault());
+    EXPECT_EQ(ok->text(), "OK");
+    EXPECT_EQ(cancel->text(), "Cancel");
+    for (QPushButton* button : {ok, cancel})
+        EXPECT_EQ(button->size(), QSize(70, 25));
+    EXPECT_EQ(cancel->x() - ok->geometry().right() - 1, 10);
+
+    const int rowWidth = 2 * 70 + 10;
+    EXPECT_EQ(dialog.height(), 25 + text->height() + 50);
+    EXPECT_EQ(dialog.width(), std::max(50 + text->width(), rowWidth) + 40);
+    EXPECT_EQ(ok->y() + 25 + 10, dialog.height());
+    EXPECT_EQ(ok->x(), (dialog.width() - rowWidth) / 2);
+}
+
+TEST(MessageDialogLayout, ShortTextKeepsTheButtonRowInside)
+{
+    TMessageDialog dialog(nullptr, "Hi", MessageButtons::OkCancel);
+    auto* ok = dialog.findChild<QPushButton*>("btnOK");
+    EXPECT_EQ(dialog.width(), std::max(50 + dialog.findChild<QLabel*>("MessageText")->width(), 150) + 40);
+    EXPECT_GE(ok->x(), 0);
+}
+
+class ThrowingHandler : public QObject {
+public:
+    bool event(QEvent* event) override
+    {
+        if (event->type() == QEvent::User)
+            throw std::runtime_error("Cannot open file \"keywords.txt\". Permission denied");
+        return QObject::event(event);
+    }
+};
+
+TEST(TopLevelErrorHandler, ShowsAnEscapedErrorAndKeepsTheLoopRunning)
+{
+    auto* application = static_cast<TalviraApplication*>(qApp);
+    std::vector<std::string> shown;
+    application->SetErrorReporter([&](const std::string& message) { shown.push_back(message); });
+
+    ThrowingHandler handler;
+    QCoreApplication::postEvent(&handler, new QEvent(QEvent::User));
+    QCoreApplication::processEvents();
+    bool ranAfterwards = false;
+    QMetaObject::invokeMethod(&handler, [&] { ranAfterwards = true; }, Qt::QueuedConnection);
+    QCoreApplication::processEvents();
+
+    application->SetErrorReporter(nullptr);
+    EXPECT_EQ(shown, (std::vector<std::string>{"Cannot open file \"keywords.txt\". Permission denied"}));
+    EXPECT_TRUE(ranAfterwards);
+}
+
+} // namespace

@@ -1,0 +1,98 @@
+#include "support/modal_answerer.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+
+namespace modal {
+namespace {
+
+struct Pending {
+    Answer Run;
+    QPointer<QWidget> OpenBefore; // the modal widget already open when it was queued
+};
+
+std::deque<Pending>& Queue()
+{
+    static std::deque<Pending> queue;
+    return queue;
+}
+
+QTimer& Poller()
+{
+    static QTimer* timer = [] {
+        auto* created = new QTimer(qApp);
+        created->setInterval(5);
+        QObject::connect(created, &QTimer::timeout, [] {
+            if (Queue().empty()) {
+                Poller().stop();
+                return;
+            }
+            QWidget* dialog = QApplication::activeModalWidget();
+            if (!dialog || dialog == Queue().front().OpenBefore || !dialog->isVisible())
+                return;
+            Pending next = std::move(Queue().front());
+            Queue().pop_front();
+            next.Run(dialog);
+        });
+        return created;
+    }();
+    return *timer;
+}
+
+} // namespace
+
+void AnswerNext(Answer answer)
+{
+    Queue().push_back({std::move(answer), QApplication::activeModalWidget()});
+    Poller().start();
+}
+
+int PendingAnswers()
+{
+    return static_cast<int>(Queue().size());
+}
+
+void Reset()
+{
+    Queue().clear();
+}
+
+Answer ClickButton(const QString& caption)
+{
+    return [caption](QWidget* dialog) {
+        for (QAbstractButton* button : dialog->findChildren<QAbstractButton*>()) {
+            if (button->text() == caption && button->isVisible()) {
+                QTest::mouseClick(button, Qt::LeftButton);
+                return;
+            }
+        }
+        ADD_FAILURE() << "no button " << caption.toStdString() << " on " << dialog->objectName().toStdString();
+    };
+}
+
+Answer PressKey(int key)
+{
+    return [key](QWidget* dialog) {
+        QWidget* target = dialog->focusWidget() ? dialog->focusWidget() : dialog;
+        QTest::keyClick(target, static_cast<Qt::Key>(key));
+    };
+}
+
+Answer Record(QString* text, Answer then)
+{
+    return [text, then](QWidget* dialog) {
+        if (auto* label = dialog->findChild<QLabel*>("MessageText"))
+            *text = label->text();
+        then(dialog);
+    };
+}
+
+} // namespace modal
