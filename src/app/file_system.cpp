@@ -3,6 +3,19 @@
 #include "net/streams.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+
+std::string ExecutableDirectory()
+{
+    char path[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length <= 0)
+        return "./";
+    const std::string program(path, static_cast<std::size_t>(length));
+    return program.substr(0, program.rfind('/') + 1);
+}
 
 bool IsExistingFile(const std::string& fileName)
 {

@@ -3,6 +3,9 @@
 
 #include <string>
 
+// The folder of the running program's own file, with its trailing "/".
+std::string ExecutableDirectory();
+
 // True only for an existing file; a directory does not count.
 bool IsExistingFile(const std::string& fileName);
 

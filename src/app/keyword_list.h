@@ -36,6 +36,7 @@ public:
 class KeywordList {
 public:
     static constexpr int ColumnCount = 1 + KeywordRow::CellCount;
+    static constexpr const char* ColumnCaptions[ColumnCount] = {"No", "Keywords", "Searches", "Google", "Yahoo", "Msn"};
 
     void SetObserver(KeywordListObserver* observer) { FObserver = observer; }
 

@@ -1,8 +1,5 @@
 #include "app/keyword_table_model.h"
 
-const char* const KeywordTableModel::ColumnCaptions[KeywordList::ColumnCount] = {
-    "No", "Keywords", "Searches", "Google", "Yahoo", "Msn"};
-
 KeywordTableModel::KeywordTableModel(KeywordList& list, QObject* parent) : QAbstractTableModel(parent), FList(list)
 {
     FList.SetObserver(this);
@@ -57,7 +54,7 @@ QVariant KeywordTableModel::headerData(int section, Qt::Orientation orientation,
     if (orientation != Qt::Horizontal || section < 0 || section >= KeywordList::ColumnCount)
         return {};
     if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
-        return QString::fromLatin1(ColumnCaptions[section]);
+        return QString::fromLatin1(KeywordList::ColumnCaptions[section]);
     return {};
 }
 

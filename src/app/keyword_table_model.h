@@ -11,8 +11,6 @@ public:
     explicit KeywordTableModel(KeywordList& list, QObject* parent = nullptr);
     ~KeywordTableModel() override;
 
-    static const char* const ColumnCaptions[KeywordList::ColumnCount];
-
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;

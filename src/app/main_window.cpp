@@ -1,11 +1,17 @@
 #include "app/main_window.h"
 
 #include "app/banner_layout.h"
+#include "app/file_system.h"
 #include "app/gauge.h"
 #include "app/keyword_commands.h"
+#include "app/keyword_entry.h"
 #include "app/keyword_table_model.h"
 #include "app/link_label.h"
 #include "app/message_dialog.h"
+#include "app/results_export.h"
+#include "dialogs/add_keywords_dialog.h"
+#include "dialogs/main_keyword_dialog.h"
+#include "dialogs/select_search_dialog.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -58,7 +64,7 @@ QLabel* MakeStatusPanel(QWidget* parent, const char* name, const char* text, int
 
 } // namespace
 
-TfrmMain::TfrmMain()
+TfrmMain::TfrmMain() : bsSkinSaveDialog1(this, ExecutableDirectory())
 {
     setObjectName("frmMain");
     setWindowTitle("Talvira");
@@ -261,11 +267,40 @@ void TfrmMain::ShowRowCountStatus(const std::string& text)
     SecondStatusPanel->setText(QString::fromUtf8(text));
 }
 
-void TfrmMain::btnMainKeywordClick() {}
+void TfrmMain::btnMainKeywordClick()
+{
+    TfrmMainKeyword dialog(this, *this);
+    if (dialog.exec() != mrOk)
+        return;
+    FMainKeywordText = dialog.MainKeywordText();
+    ShowMainKeyword(*this, FMainKeywordText);
+}
+
+void TfrmMain::btnAddKeywordClick()
+{
+    TfrmAddKeywords dialog(this, *this, ExecutableDirectory());
+    if (dialog.exec() == mrOk)
+        AddKeywords(FKeywords, *this, dialog.TypedKeywords(), dialog.ListFileName());
+}
+
+void TfrmMain::btnGatherDataClick()
+{
+    if (FKeywords.CountRows() == 0) {
+        ShowMessageDialog("You need add keywords to gather data from search engines.", MessageButtons::Ok);
+        return;
+    }
+    TfrmSelSearch dialog(this);
+    if (dialog.exec() != mrOk)
+        return;
+    FSearchMode = SearchModeFromTicks(dialog.PreciseTicked());
+}
+
+void TfrmMain::btnSaveResultsClick()
+{
+    SaveResults(FKeywords, *this, bsSkinSaveDialog1);
+}
+
 void TfrmMain::btnGatherKeywordClick() {}
-void TfrmMain::btnAddKeywordClick() {}
-void TfrmMain::btnGatherDataClick() {}
-void TfrmMain::btnSaveResultsClick() {}
 void TfrmMain::btnHelpClick() {}
 void TfrmMain::btnMakeMoneyClick() {}
 

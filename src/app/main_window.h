@@ -6,6 +6,7 @@
 #include "app/keyword_list.h"
 #include "app/keyword_sort.h"
 #include "app/locale_collator.h"
+#include "app/save_dialog.h"
 #include "app/user_interface.h"
 
 #include <QWidget>
@@ -31,6 +32,8 @@ public:
     void ShowRowCountStatus(const std::string& text) override;
 
     KeywordList& Keywords() { return FKeywords; }
+    const std::string& MainKeywordText() const { return FMainKeywordText; }
+    int SearchMode() const { return FSearchMode; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -71,6 +74,7 @@ private:
     SortState FSort;
     LocaleCollator FCollator;
     KeywordTableModel* FModel = nullptr;
+    TSaveDialog bsSkinSaveDialog1;
 
     // Controls, top to bottom.
     QFrame* bsSkinPanel1 = nullptr;

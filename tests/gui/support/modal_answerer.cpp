@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPointer>
+#include <QSet>
 #include <QTest>
 #include <QTimer>
 
@@ -25,6 +26,23 @@ std::deque<Pending>& Queue()
     return queue;
 }
 
+bool& AnswerInFlight()
+{
+    static bool inFlight = false;
+    return inFlight;
+}
+
+// Dialogs whose answer is still running (it may be waiting inside them); the next
+// answer is for another dialog.
+QSet<QWidget*>& BeingAnswered()
+{
+    static QSet<QWidget*> dialogs;
+    return dialogs;
+}
+
+// The answer runs from a posted call, not inside the poller's own timeout: Qt does not
+// fire a timer again while its handler runs, and an answer may open a nested dialog
+// (a message over an entry dialog) that the poller must still see.
 QTimer& Poller()
 {
     static QTimer* timer = [] {
@@ -36,11 +54,24 @@ QTimer& Poller()
                 return;
             }
             QWidget* dialog = QApplication::activeModalWidget();
-            if (!dialog || dialog == Queue().front().OpenBefore || !dialog->isVisible())
+            if (AnswerInFlight() || !dialog || dialog == Queue().front().OpenBefore || !dialog->isVisible() ||
+                BeingAnswered().contains(dialog))
                 return;
-            Pending next = std::move(Queue().front());
+            Answer run = std::move(Queue().front().Run);
             Queue().pop_front();
-            next.Run(dialog);
+            AnswerInFlight() = true;
+            QMetaObject::invokeMethod(
+                qApp,
+                [run, target = QPointer<QWidget>(dialog)] {
+                    AnswerInFlight() = false;
+                    if (!target)
+                        return;
+                    QWidget* answered = target;
+                    BeingAnswered().insert(answered);
+                    run(answered);
+                    BeingAnswered().remove(answered);
+                },
+                Qt::QueuedConnection);
         });
         return created;
     }();
@@ -63,6 +94,7 @@ int PendingAnswers()
 void Reset()
 {
     Queue().clear();
+    AnswerInFlight() = false;
 }
 
 Answer ClickButton(const QString& caption)
