@@ -86,13 +86,32 @@ void KeywordList::SortByColumn(int column, bool ascending, const TextCollator& c
 
     if (FObserver)
         FObserver->RowsAboutToBeReordered();
-    std::vector<KeywordRow> sorted;
-    sorted.reserve(FRows.size());
-    for (std::size_t i : order)
-        sorted.push_back(std::move(FRows[i]));
-    FRows = std::move(sorted);
+    PlaceInOrder(order);
     if (FObserver)
         FObserver->RowsReordered();
+}
+
+void KeywordList::PlaceInOrder(const std::vector<std::size_t>& order)
+{
+    // Follows each cycle of the permutation, so every row moves once and no second
+    // table is allocated.
+    std::vector<bool> placed(order.size(), false);
+    for (std::size_t start = 0; start < order.size(); ++start) {
+        if (placed[start] || order[start] == start)
+            continue;
+        KeywordRow held = std::move(FRows[start]);
+        std::size_t target = start;
+        while (true) {
+            placed[target] = true;
+            const std::size_t source = order[target];
+            if (source == start) {
+                FRows[target] = std::move(held);
+                break;
+            }
+            FRows[target] = std::move(FRows[source]);
+            target = source;
+        }
+    }
 }
 
 KeywordList::AppendBatch::AppendBatch(KeywordList& list, std::size_t count) : FList(list)

@@ -68,6 +68,8 @@ public:
 
 private:
     static std::size_t Index(int row) { return static_cast<std::size_t>(row); }
+    // Row i of the result is the row now at order[i].
+    void PlaceInOrder(const std::vector<std::size_t>& order);
 
     std::vector<KeywordRow> FRows;
     KeywordListObserver* FObserver = nullptr;

@@ -20,12 +20,15 @@ class KeywordTableModel;
 class TGauge;
 class TLinkLabel;
 
-class TfrmMain : public QWidget, public MessagePrompter, private StatusPanels {
+class TfrmMain : public QWidget, public MessagePrompter, public StatusPanels {
 public:
     TfrmMain();
     ~TfrmMain() override;
 
     int ShowMessageDialog(const std::string& text, MessageButtons buttons) override;
+    void ShowMainStatus(const std::string& text) override;
+    void ShowMainKeywordStatus(const std::string& text) override;
+    void ShowRowCountStatus(const std::string& text) override;
 
     KeywordList& Keywords() { return FKeywords; }
 
@@ -58,10 +61,6 @@ private:
     void bsSkinButton3Click();
     void bsSkinButton4Click();
     void lvwItemsColumnClick(int column);
-
-    void ShowMainStatus(const std::string& text) override;
-    void ShowMainKeywordStatus(const std::string& text) override;
-    void ShowRowCountStatus(const std::string& text) override;
 
     // State of the window.
     bool FStopRequested = false;

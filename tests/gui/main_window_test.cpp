@@ -142,8 +142,9 @@ TEST_F(MainWindowTest, StatusBarReadsAsAtStart)
     for (int i = 0; i < 4; ++i) {
         QWidget* part = Control(order[i]);
         EXPECT_EQ(part->x(), left) << order[i];
-        if (widths[i] > 0)
+        if (widths[i] > 0) {
             EXPECT_EQ(part->width(), widths[i]) << order[i];
+        }
         left = part->geometry().right() + 1;
     }
     EXPECT_EQ(left, 747);
