@@ -1,0 +1,64 @@
+#include "net/anti_freeze.h"
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+// Static initialisation runs on the thread the program started on.
+const std::thread::id MainThread = std::this_thread::get_id();
+
+std::atomic<TIdAntiFreezeBase*> Current{nullptr};
+
+} // namespace
+
+TIdAntiFreezeBase::TIdAntiFreezeBase()
+{
+    Current = this;
+}
+
+TIdAntiFreezeBase::~TIdAntiFreezeBase()
+{
+    Current = nullptr;
+}
+
+bool TIdAntiFreezeBase::AntiFreezeInUse()
+{
+    TIdAntiFreezeBase* current = Current;
+    return current != nullptr && std::this_thread::get_id() == MainThread && current->Active;
+}
+
+void TIdAntiFreezeBase::YieldToUI(bool idle, bool force)
+{
+    if (!AntiFreezeInUse())
+        return;
+    TIdAntiFreezeBase* current = Current;
+    if ((idle || !current->OnlyWhenIdle || force) && current->Active)
+        current->PumpMessages();
+}
+
+TIdAntiFreeze::TIdAntiFreeze(TIdMessageQueue& messages) : FMessages(messages) {}
+
+void TIdAntiFreeze::PumpMessages()
+{
+    if (ApplicationHasPriority) {
+        FMessages.ProcessMessages();
+    } else if (FMessages.MessageWaiting()) {
+        FMessages.HandleMessage();
+    }
+}
+
+TIdAntiFreezeBase* CurrentAntiFreeze()
+{
+    return Current;
+}
+
+std::vector<int32_t> SlicedWaitPasses(int32_t timeout, int32_t idleTimeOut)
+{
+    if (idleTimeOut <= 0 || timeout <= idleTimeOut)
+        return {timeout};
+    const int64_t passes = (static_cast<int64_t>(timeout) + idleTimeOut - 1) / idleTimeOut;
+    std::vector<int32_t> schedule(static_cast<size_t>(passes), idleTimeOut);
+    schedule.front() = static_cast<int32_t>(timeout - idleTimeOut * (passes - 1));
+    return schedule;
+}

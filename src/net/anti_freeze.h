@@ -1,0 +1,60 @@
+// Keeping the window usable during blocking network calls on the main thread: every
+// read wait is cut into passes with a message pump between them, and every send and
+// connect slice calls the pump too. The pump itself belongs to the program: it installs
+// a TIdMessageQueue (the Qt program handles the events with processEvents).
+#pragma once
+
+#include "net/component.h"
+
+#include <cstdint>
+#include <vector>
+
+// The window system's message queue as the anti-freeze sees it.
+class TIdMessageQueue {
+public:
+    virtual ~TIdMessageQueue() = default;
+    virtual bool MessageWaiting() = 0;
+    // Handles every waiting message, running the handlers they carry.
+    virtual void ProcessMessages() = 0;
+    // Handles one waiting message.
+    virtual void HandleMessage() = 0;
+};
+
+class TIdAntiFreezeBase : public TIdBaseComponent {
+public:
+    // The anti-freeze created last becomes the current one; destroying any anti-freeze
+    // leaves none current.
+    TIdAntiFreezeBase();
+    ~TIdAntiFreezeBase() override;
+
+    // True on the program's main thread while a current anti-freeze is Active.
+    static bool AntiFreezeInUse();
+    // The pump hook of the waits: pumps when in use and the wait is idle, or when
+    // OnlyWhenIdle is off, or when forced.
+    static void YieldToUI(bool idle = true, bool force = false);
+
+    virtual void PumpMessages() = 0;
+
+    bool Active = true;
+    bool ApplicationHasPriority = true;
+    int32_t IdleTimeOut = 250;
+    bool OnlyWhenIdle = true;
+};
+
+class TIdAntiFreeze : public TIdAntiFreezeBase {
+public:
+    explicit TIdAntiFreeze(TIdMessageQueue& messages);
+
+    // With ApplicationHasPriority every waiting message, otherwise at most one.
+    void PumpMessages() override;
+
+private:
+    TIdMessageQueue& FMessages;
+};
+
+TIdAntiFreezeBase* CurrentAntiFreeze();
+
+// The passes, in ms, of a read wait with a limit of timeout ms (0 or more) while the
+// anti-freeze is in use: a first pass of the remainder, then passes of idleTimeOut ms,
+// so that 1100 ms with 250 ms slices gives 100, 250, 250, 250, 250.
+std::vector<int32_t> SlicedWaitPasses(int32_t timeout, int32_t idleTimeOut);

@@ -1,0 +1,190 @@
+// Reading: receiving into the input buffer, lines, exact counts and whole bodies.
+#include "net/connection.h"
+
+#include "net/errors.h"
+#include "net/socket_layer.h"
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <cstring>
+#include <vector>
+
+int32_t TIdTCPConnection::ReceiveIntoBuffer(bool raiseIfClosed, int32_t timeout, bool raiseOnTimeout)
+{
+    if (timeout == -1)
+        timeout = ReadTimeout == 0 ? -2 : ReadTimeout;
+
+    CheckPeerClosed(raiseIfClosed, false);
+    if (!IsConnected()) {
+        if (raiseIfClosed)
+            throw EIdNotConnected();
+        return 0;
+    }
+
+    int32_t n = 0;
+    do {
+        std::shared_ptr<TIdIOHandler> transport = FIOHandler;
+        if (!transport->WaitReadable(timeout)) {
+            if (raiseOnTimeout)
+                throw EIdReadTimeout();
+            return -1;
+        }
+
+        // The wait pumps messages: a handler may have released the transport meanwhile.
+        transport = FIOHandler;
+        if (transport) {
+            FRecvScratch.SetSize(RecvBufferSize);
+            n = transport->ReceiveSome(FRecvScratch.Memory(), RecvBufferSize);
+        } else {
+            n = 0;
+            if (raiseIfClosed)
+                throw EIdNotConnected();
+        }
+        FPeerClosed = n == 0;
+
+        if (n == -1) {
+            const int error = TIdStack::StackInstance()->WSGetLastError();
+            if (error != 10058 && error != 10053)
+                TIdStack::StackInstance()->ThrowSocketError(error);
+            n = 0;
+            if (FIOHandler)
+                DropSocket();
+            if (FInBuffer.Size() == 0)
+                TIdStack::StackInstance()->ThrowSocketError(error);
+        }
+        if (n > 0)
+            FInBuffer.Append(FRecvScratch.Memory(), n);
+
+        CheckPeerClosed(raiseIfClosed, false);
+    } while (n == 0 && IsConnected());
+    return n;
+}
+
+std::string TIdTCPConnection::ReadLine(const std::string& terminator, int32_t timeout, int32_t maxLength)
+{
+    if (maxLength == -1)
+        maxLength = MaxLineLength;
+    const std::string term = terminator.empty() ? std::string("\n") : terminator;
+    FLineSplit = false;
+    FLineAborted = false;
+
+    // Each buffered byte is searched once; a terminator of several bytes may straddle
+    // two receives, so a further search starts that many bytes before the old end.
+    int searched = 0;
+    int searchFrom = 0;
+    int pos = 0;
+    bool overLong = false;
+    do {
+        if (FInBuffer.Size() > 0) {
+            pos = FInBuffer.IndexOf(term, searchFrom) + 1;
+            searched = FInBuffer.Size();
+            searchFrom = std::max(0, searched - static_cast<int>(term.size()) + 1);
+        }
+        if (maxLength != 0 && pos - 1 > maxLength) {
+            overLong = true;
+            break;
+        }
+        if (pos == 0) {
+            if (maxLength != 0 && searched > maxLength) {
+                overLong = true;
+                break;
+            }
+            CheckPeerClosed(true, true);
+            const int32_t n = ReceiveIntoBuffer(true, timeout, true);
+            if (n == 0) {
+                FLineAborted = true;
+                return {};
+            }
+        }
+    } while (pos <= 0);
+
+    if (overLong) {
+        if (MaxLineAction == maException)
+            throw EIdReadLnMaxLineLengthExceeded();
+        FLineSplit = true;
+        return FInBuffer.TakeText(maxLength);
+    }
+
+    std::string line = FInBuffer.TakeText(pos + static_cast<int>(term.size()) - 1);
+    line.resize(line.size() - term.size());
+    if (term == "\n" && !line.empty() && line.back() == '\r')
+        line.pop_back();
+    return line;
+}
+
+void TIdTCPConnection::ReadExact(void* destination, int32_t count)
+{
+    if (count <= 0)
+        return;
+    while (FInBuffer.Size() < count) {
+        ReceiveIntoBuffer(true, -1, true);
+        CheckPeerClosed(true, true);
+    }
+    std::memcpy(destination, FInBuffer.Memory(), static_cast<size_t>(count));
+    FInBuffer.DropFront(count);
+}
+
+void TIdTCPConnection::ReadToStream(TStream& stream, int32_t count, bool untilClosed)
+{
+    if (count == -1 && !untilClosed)
+        count = ReadInt32(true);
+    if (count >= 0) {
+        const int64_t position = stream.Position();
+        stream.SetSize(position + count);
+        stream.SetPosition(position);
+    }
+
+    int32_t remaining;
+    if (untilClosed) {
+        remaining = 2147483647;
+        StartWork(wmRead, 0);
+    } else {
+        remaining = count;
+        StartWork(wmRead, count);
+    }
+
+    try {
+        if (FInBuffer.Size() > 0) {
+            const int32_t i = std::min(FInBuffer.Size(), remaining);
+            stream.Write(FInBuffer.Memory(), i);
+            FInBuffer.DropFront(i);
+            remaining -= i;
+        }
+
+        const int32_t piece = std::min(remaining, RecvBufferSize);
+        std::vector<char> scratch(static_cast<size_t>(std::max(piece, 0)));
+        while (IsConnected() && remaining > 0) {
+            int32_t i = std::min(remaining, piece);
+            try {
+                ReadExact(scratch.data(), i);
+            } catch (const EIdConnClosedGracefully&) {
+                if (!untilClosed)
+                    throw;
+                // The rest that came with the close ends the body; it is not progress.
+                i = FInBuffer.Size();
+                scratch.resize(std::max(scratch.size(), static_cast<size_t>(i)));
+                std::memcpy(scratch.data(), FInBuffer.Memory(), static_cast<size_t>(i));
+                FInBuffer.ClearAll();
+            }
+            stream.Write(scratch.data(), i);
+            remaining -= i;
+        }
+    } catch (...) {
+        FinishWork(wmRead);
+        if (stream.Size() > stream.Position())
+            stream.SetSize(stream.Position());
+        throw;
+    }
+    FinishWork(wmRead);
+    if (stream.Size() > stream.Position())
+        stream.SetSize(stream.Position());
+}
+
+int32_t TIdTCPConnection::ReadInt32(bool convert)
+{
+    uint32_t value = 0;
+    ReadExact(&value, 4);
+    if (convert)
+        value = ntohl(value);
+    return static_cast<int32_t>(value);
+}

@@ -1,0 +1,82 @@
+// The socket transport of a connection.
+#include "net/anti_freeze.h"
+#include "net/errors.h"
+#include "net/socket_layer.h"
+
+#include <strings.h>
+
+namespace {
+
+constexpr int32_t ConnectLimitWithAntiFreeze = 120000;
+
+} // namespace
+
+void TIdIOHandlerSocket::PrepareSocket()
+{
+    if (!FSocketHandle)
+        FSocketHandle = std::make_unique<TIdSocketHandle>();
+    else
+        FSocketHandle->Reset();
+}
+
+void TIdIOHandlerSocket::ConnectSocket(const std::string& host, int32_t port, const std::string& boundIP,
+                                       int32_t boundPort, int32_t portLow, int32_t portHigh, int32_t timeout)
+{
+    TIdStack& stack = *TIdStack::StackInstance();
+    TIdSocketHandle& handle = *FSocketHandle;
+
+    handle.AllocateHandle();
+    handle.IP = boundIP;
+    handle.Port = boundPort;
+    handle.ClientPortMin = portLow;
+    handle.ClientPortMax = portHigh;
+    handle.BindLocal();
+
+    // "localhost" is answered without a lookup, so it is not reported as resolving.
+    if (!TIdStack::IsIPv4Text(host) && strcasecmp(host.c_str(), "LOCALHOST") != 0)
+        ReportStatus(hsResolving, {host});
+    handle.SetPeerAddress(stack.LookupHost(host), port);
+
+    if (!UseNagle)
+        stack.CheckSocketResult(stack.WSSetNoDelay(handle.SocketValue()));
+    ReportStatus(hsConnecting, {handle.PeerIP()});
+
+    if (timeout != -1 && timeout != 0)
+        ConnectWait(timeout);
+    else if (TIdAntiFreezeBase::AntiFreezeInUse())
+        ConnectWait(ConnectLimitWithAntiFreeze);
+    else
+        stack.CheckSocketResult(handle.ConnectToPeer());
+}
+
+bool TIdIOHandlerSocket::SocketOpen()
+{
+    return FSocketHandle && FSocketHandle->Allocated();
+}
+
+void TIdIOHandlerSocket::ShutSocket()
+{
+    if (FSocketHandle)
+        FSocketHandle->ReleaseHandle();
+}
+
+bool TIdIOHandlerSocket::WaitReadable(int32_t timeout)
+{
+    if (!FSocketHandle)
+        throw EIdConnClosedGracefully();
+    return FSocketHandle->PollReadable(timeout);
+}
+
+int32_t TIdIOHandlerSocket::ReceiveSome(void* memory, int32_t length)
+{
+    if (!SocketOpen())
+        throw EIdClosedSocket();
+    return FSocketHandle->Receive(memory, length);
+}
+
+int32_t TIdIOHandlerSocket::SendSome(const void* memory, int32_t length)
+{
+    if (!SocketOpen())
+        throw EIdClosedSocket();
+    return FSocketHandle->Send(memory, length);
+}

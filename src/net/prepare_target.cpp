@@ -1,0 +1,66 @@
+#include "net/errors.h"
+#include "net/headers.h"
+#include "net/streams.h"
+#include "net/text_case.h"
+#include "net/uri.h"
+
+namespace {
+
+bool NeedsHttp11(TIdHTTPMethod method)
+{
+    return method == TIdHTTPMethod::hmOptions || method == TIdHTTPMethod::hmTrace ||
+           method == TIdHTTPMethod::hmPut || method == TIdHTTPMethod::hmDelete;
+}
+
+} // namespace
+
+void PrepareTarget(TIdURI& currentUri, TIdHTTPRequest& request, TIdHTTPProtocolVersion version)
+{
+    const TIdURI uri(request.Target);
+
+    if (!uri.AuthUser.empty()) {
+        request.Username = uri.AuthUser;
+        request.Password = uri.AuthPassword;
+    }
+    currentUri.AuthUser = request.Username;
+    currentUri.AuthPassword = request.Password;
+
+    currentUri.Directory = MergePath(currentUri.Directory, uri.Directory, '/');
+    currentUri.DocName = uri.DocName;
+    currentUri.QueryPart = uri.QueryPart;
+    if (!uri.Host.empty())
+        currentUri.Host = uri.Host;
+    currentUri.Protocol = uri.Protocol.empty() ? "http" : uri.Protocol;
+
+    if (!uri.PortText.empty()) {
+        currentUri.PortText = uri.PortText;
+    } else {
+        const int32_t currentPort = StrToIntDef(currentUri.PortText, 0);
+        if (currentPort == 0 || currentPort == 80 || currentPort == 443) {
+            if (SameTextAscii(currentUri.Protocol, "http"))
+                currentUri.PortText = "80";
+            else if (SameTextAscii(currentUri.Protocol, "https"))
+                currentUri.PortText = "443";
+            else
+                throw EIdUnknownProtocol();
+        }
+    }
+
+    if (request.RequestMethod == TIdHTTPMethod::hmOptions && SameTextAscii(uri.DocName, "*"))
+        request.Target = "*";
+    else
+        request.Target = currentUri.Directory + currentUri.DocName + currentUri.QueryPart;
+
+    if (NeedsHttp11(request.RequestMethod) && version != TIdHTTPProtocolVersion::pv1_1)
+        throw EIdException("This request method is supported in HTTP 1.1");
+
+    // A POST or PUT without an upload stream sends an empty body, so it announces 0.
+    const bool sendsBody =
+        request.RequestMethod == TIdHTTPMethod::hmPost || request.RequestMethod == TIdHTTPMethod::hmPut;
+    if (sendsBody)
+        request.SetContentLength(request.UploadStream ? static_cast<int32_t>(request.UploadStream->Size()) : 0);
+    else
+        request.SetContentLength(-1);
+
+    request.Host = currentUri.PortText == "80" ? currentUri.Host : currentUri.Host + ":" + currentUri.PortText;
+}

@@ -1,0 +1,202 @@
+// One socket: allocation, binding, the connect that the worker can abandon, and the
+// read wait.
+#include "net/anti_freeze.h"
+#include "net/errors.h"
+#include "net/socket_layer.h"
+
+#include <cerrno>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+namespace {
+
+TIdStack& Stack()
+{
+    return *TIdStack::StackInstance();
+}
+
+constexpr int AddressInUse = 10048;
+
+void RaiseSignal(int signal)
+{
+    const uint64_t one = 1;
+    [[maybe_unused]] const ssize_t written = write(signal, &one, sizeof one);
+}
+
+void LowerSignal(int signal)
+{
+    uint64_t count = 0;
+    [[maybe_unused]] const ssize_t taken = read(signal, &count, sizeof count);
+}
+
+} // namespace
+
+TIdSocketHandle::TIdSocketHandle()
+{
+    FAbandonSignal = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (FAbandonSignal < 0)
+        throw EIdInvalidSocket();
+}
+
+TIdSocketHandle::~TIdSocketHandle()
+{
+    TIdSocketHandle::ReleaseHandle();
+    close(FAbandonSignal);
+}
+
+void TIdSocketHandle::AllocateHandle()
+{
+    ReleaseHandle();
+    const int socket = Stack().WSSocket();
+    if (socket < 0)
+        throw EIdInvalidSocket();
+
+    std::lock_guard<std::mutex> lock(FConnectLock);
+    LowerSignal(FAbandonSignal);
+    FAbandoned = false;
+    FSocketValue = socket;
+    FAllocated = true;
+}
+
+void TIdSocketHandle::ReleaseHandle()
+{
+    int socket;
+    {
+        std::unique_lock<std::mutex> lock(FConnectLock);
+        if (!FAllocated)
+            return;
+        FAllocated = false;
+        if (FConnecting) {
+            RaiseSignal(FAbandonSignal);
+            FConnectEnded.wait(lock, [this] { return !FConnecting; });
+        }
+        socket = FSocketValue;
+        FSocketValue = -1;
+    }
+    Stack().WSShutdownSend(socket);
+    Stack().WSCloseSocket(socket);
+}
+
+void TIdSocketHandle::Reset()
+{
+    ReleaseHandle();
+    IP.clear();
+    Port = 0;
+    FPeerIPText.clear();
+    FPeerPortNumber = 0;
+    ClientPortMin = 0;
+    ClientPortMax = 0;
+}
+
+void TIdSocketHandle::BindLocal()
+{
+    TIdStack& stack = Stack();
+    if (Port != 0 || ClientPortMin == 0 || ClientPortMax == 0) {
+        if (stack.WSBind(FSocketValue, IP, Port) != 0) {
+            if (stack.WSGetLastError() == AddressInUse)
+                throw EIdCouldNotBindSocket();
+            stack.ThrowSocketError(stack.WSGetLastError());
+        }
+    } else {
+        if (ClientPortMax < ClientPortMin)
+            throw EIdInvalidPortRange(ClientPortMin, ClientPortMax);
+        bool bound = false;
+        for (int32_t port = ClientPortMax; port >= ClientPortMin && !bound; --port) {
+            if (stack.WSBind(FSocketValue, IP, port) == 0)
+                bound = true;
+            else if (stack.WSGetLastError() != AddressInUse)
+                stack.ThrowSocketError(stack.WSGetLastError());
+        }
+        if (!bound)
+            throw EIdCanNotBindPortInRange(ClientPortMin, ClientPortMax);
+    }
+    stack.CheckSocketResult(stack.WSGetSockName(FSocketValue, IP, Port));
+}
+
+void TIdSocketHandle::SetPeerAddress(const std::string& ip, int32_t port)
+{
+    FPeerIPText = ip;
+    FPeerPortNumber = port;
+}
+
+int TIdSocketHandle::ConnectToPeer()
+{
+    TIdStack& stack = Stack();
+    int socket;
+    {
+        std::lock_guard<std::mutex> lock(FConnectLock);
+        if (!FAllocated || FAbandoned) {
+            // As a connect on a socket closed under it.
+            stack.SetLastError(TIdStack::WinSockErrorNumber(ENOTSOCK));
+            return -1;
+        }
+        FConnecting = true;
+        socket = FSocketValue;
+    }
+
+    int result = stack.WSConnect(socket, FPeerIPText, FPeerPortNumber, FAbandonSignal);
+    int readBack = 0;
+    if (result == 0) {
+        readBack = stack.WSGetSockName(socket, IP, Port);
+        if (readBack == 0)
+            readBack = stack.WSGetPeerName(socket, FPeerIPText, FPeerPortNumber);
+    }
+    {
+        std::lock_guard<std::mutex> lock(FConnectLock);
+        FConnecting = false;
+    }
+    FConnectEnded.notify_all();
+    stack.CheckSocketResult(readBack);
+    return result;
+}
+
+void TIdSocketHandle::AbandonConnect()
+{
+    std::lock_guard<std::mutex> lock(FConnectLock);
+    FAbandoned = true;
+    if (FConnecting)
+        RaiseSignal(FAbandonSignal);
+}
+
+bool TIdSocketHandle::PollOnce(int32_t timeout)
+{
+    if (!FAllocated)
+        throw EIdConnClosedGracefully();
+    const bool readable = Stack().WSPollReadable(FSocketValue, timeout) == 1;
+    TIdAntiFreezeBase::YieldToUI(!readable);
+    return readable;
+}
+
+bool TIdSocketHandle::PollReadable(int32_t timeout)
+{
+    if (!TIdAntiFreezeBase::AntiFreezeInUse())
+        return PollOnce(timeout);
+
+    if (timeout < 0) {
+        // No limit: passes of IdleTimeOut until data comes. A handler may remove the
+        // anti-freeze meanwhile; the wait then goes on as one blocking wait.
+        for (;;) {
+            TIdAntiFreezeBase* antiFreeze = TIdAntiFreezeBase::AntiFreezeInUse() ? CurrentAntiFreeze() : nullptr;
+            if (PollOnce(antiFreeze ? antiFreeze->IdleTimeOut : -2))
+                return true;
+            if (!antiFreeze)
+                return false;
+        }
+    }
+
+    for (int32_t pass : SlicedWaitPasses(timeout, CurrentAntiFreeze()->IdleTimeOut)) {
+        if (PollOnce(pass))
+            return true;
+    }
+    return false;
+}
+
+int TIdSocketHandle::Receive(void* memory, int32_t length)
+{
+    return Stack().WSRecv(FSocketValue, memory, length);
+}
+
+int TIdSocketHandle::Send(const void* memory, int32_t length)
+{
+    return Stack().WSSend(FSocketValue, memory, length);
+}

@@ -1,0 +1,167 @@
+// The socket transport over POSIX sockets. Every platform error is reported with the
+// WinSock number and text the program shows for it (ECONNREFUSED as 10061 "Connection
+// refused.", a failed name lookup as 11001 "Host not found."); the mapping is one table
+// in socket_errors.cpp.
+#pragma once
+
+#include "net/connection.h"
+
+#include <condition_variable>
+#include <cstdint>
+#include <initializer_list>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+// The process-wide socket layer. It exists while at least one component exists.
+class TIdStack {
+public:
+    static void AddStackUser();
+    static void RemoveStackUser();
+    static int StackUsers();
+    static TIdStack* StackInstance();
+
+    // "localhost" in any case and IPv4 texts need no lookup; any other name gives its
+    // first IPv4 address, or raises EIdSocketError 11001.
+    std::string LookupHost(const std::string& host);
+    // Four dot-separated integers from 0 to 255.
+    static bool IsIPv4Text(const std::string& text);
+
+    // A result of -1 raises EIdSocketError for the calling thread's last error unless
+    // that number is tolerated; returns true for a tolerated failure.
+    bool CheckSocketResult(int result, std::initializer_list<int> tolerated = {});
+    [[noreturn]] void ThrowSocketError(int errorNumber);
+    static std::string SocketErrorText(int errorNumber);
+    // The WinSock number for a platform errno value; an unknown value is kept as it is.
+    static int WinSockErrorNumber(int platformError);
+    // The number a failed name lookup is reported with.
+    static int HostNotFoundError();
+    // The WinSock number of the calling thread's last failed socket call.
+    int WSGetLastError() const;
+    void SetLastError(int errorNumber);
+
+    // The socket calls. Each returns -1 on failure with the thread's last error set.
+    int WSSocket();
+    int WSBind(int socket, const std::string& ip, int32_t port);
+    // A connect that gives up with 10038 as soon as abandonSignal becomes readable.
+    int WSConnect(int socket, const std::string& ip, int32_t port, int abandonSignal);
+    // 1 when readable, 0 when the limit (-2: none) expired, -1 on error.
+    int WSPollReadable(int socket, int32_t timeout);
+    int WSRecv(int socket, void* memory, int32_t length);
+    int WSSend(int socket, const void* memory, int32_t length);
+    void WSShutdownSend(int socket);
+    void WSCloseSocket(int socket);
+    int WSGetSockName(int socket, std::string& ip, int32_t& port);
+    int WSGetPeerName(int socket, std::string& ip, int32_t& port);
+    int WSSetNoDelay(int socket);
+};
+
+// One socket with its local and peer addresses.
+class TIdSocketHandle {
+public:
+    TIdSocketHandle();
+    virtual ~TIdSocketHandle();
+    TIdSocketHandle(const TIdSocketHandle&) = delete;
+    TIdSocketHandle& operator=(const TIdSocketHandle&) = delete;
+
+    // Releases any socket held, then creates an IPv4 stream socket.
+    void AllocateHandle();
+    // Shuts the send direction and closes the socket. A connect still running on the
+    // connect worker is abandoned first and the socket is closed only after it ended,
+    // so the worker never acts on a closed or reused descriptor.
+    virtual void ReleaseHandle();
+    // Releases the socket and forgets the addresses.
+    void Reset();
+    // Binds to IP and Port, or to a port of ClientPortMin..ClientPortMax (tried from
+    // the top), then reads the bound address back.
+    void BindLocal();
+    void SetPeerAddress(const std::string& ip, int32_t port);
+    // The connect call's result (0 or -1); on success the addresses are read back.
+    // Safe to call on the connect worker while the owning thread releases the socket.
+    virtual int ConnectToPeer();
+    // Wakes a ConnectToPeer running on another thread, which then fails with 10038.
+    void AbandonConnect();
+    // Sliced into passes that pump messages while the anti-freeze is in use.
+    bool PollReadable(int32_t timeout);
+    int Receive(void* memory, int32_t length);
+    int Send(const void* memory, int32_t length);
+
+    bool Allocated() const { return FAllocated; }
+    int SocketValue() const { return FSocketValue; }
+    const std::string& PeerIP() const { return FPeerIPText; }
+    int32_t PeerPort() const { return FPeerPortNumber; }
+
+    std::string IP;
+    int32_t Port = 0;
+    int32_t ClientPortMin = 0;
+    int32_t ClientPortMax = 0;
+
+private:
+    bool PollOnce(int32_t timeout);
+
+    int FSocketValue = -1;
+    bool FAllocated = false;
+    std::string FPeerIPText;
+    int32_t FPeerPortNumber = 0;
+
+    // The connect worker and the owning thread meet here: FConnecting is set while
+    // ConnectToPeer runs, the abandon signal (an eventfd) wakes it, and FAbandoned
+    // refuses a connect that starts after it was abandoned.
+    std::mutex FConnectLock;
+    std::condition_variable FConnectEnded;
+    bool FConnecting = false;
+    bool FAbandoned = false;
+    int FAbandonSignal = -1;
+};
+
+class TIdIOHandlerSocket : public TIdIOHandler {
+public:
+    void ShutSocket() override;
+    void ConnectSocket(const std::string& host, int32_t port, const std::string& boundIP, int32_t boundPort,
+                       int32_t portLow, int32_t portHigh, int32_t timeout) override;
+    bool SocketOpen() override;
+    void PrepareSocket() override;
+    bool WaitReadable(int32_t timeout) override;
+    int32_t ReceiveSome(void* memory, int32_t length) override;
+    int32_t SendSome(const void* memory, int32_t length) override;
+
+    // Runs the connect on a worker while this thread waits in slices, pumping messages,
+    // for at most timeout ms (-2: no limit).
+    void ConnectWait(int32_t timeout);
+
+    TIdSocketHandle* SocketHandle() const { return FSocketHandle.get(); }
+
+    bool UseNagle = true;
+
+private:
+    std::unique_ptr<TIdSocketHandle> FSocketHandle;
+};
+
+// The short-lived worker that makes one connect call for ConnectWait.
+class TIdConnectThread {
+public:
+    explicit TIdConnectThread(TIdSocketHandle& target);
+    // Abandons a connect still running and waits for the worker to end.
+    ~TIdConnectThread();
+    TIdConnectThread(const TIdConnectThread&) = delete;
+    TIdConnectThread& operator=(const TIdConnectThread&) = delete;
+
+    void Start();
+    // Waits at most milliseconds for the worker to mark itself terminated.
+    bool WaitForTerminated(int32_t milliseconds);
+    bool Terminated();
+    void WaitFor();
+    // The message of the error the connect raised, empty when it succeeded or failed silently.
+    const std::string& ErrorText() const { return FErrorText; }
+
+private:
+    void Execute();
+
+    TIdSocketHandle* FTarget;
+    std::string FErrorText;
+    std::mutex FLock;
+    std::condition_variable FTerminatedChanged;
+    bool FTerminated = false;
+    std::thread FThread;
+};

@@ -1,0 +1,245 @@
+// The process-wide socket layer: its lifetime, the host lookup and the socket calls.
+#include "net/errors.h"
+#include "net/socket_layer.h"
+
+#include <arpa/inet.h>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+std::mutex StackLock;
+int UserCount = 0;
+// Read without the lock by the connect worker, while its connection keeps the layer alive.
+std::atomic<TIdStack*> Instance{nullptr};
+
+int Fail(TIdStack& stack)
+{
+    stack.SetLastError(TIdStack::WinSockErrorNumber(errno));
+    return -1;
+}
+
+bool MakeAddress(const std::string& ip, int32_t port, sockaddr_in& address)
+{
+    std::memset(&address, 0, sizeof address);
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    if (ip.empty()) {
+        address.sin_addr.s_addr = htonl(INADDR_ANY);
+        return true;
+    }
+    return inet_pton(AF_INET, ip.c_str(), &address.sin_addr) == 1;
+}
+
+void ReadAddress(const sockaddr_in& address, std::string& ip, int32_t& port)
+{
+    char text[INET_ADDRSTRLEN] = {};
+    inet_ntop(AF_INET, &address.sin_addr, text, sizeof text);
+    ip = text;
+    port = ntohs(address.sin_port);
+}
+
+} // namespace
+
+void TIdStack::AddStackUser()
+{
+    std::lock_guard<std::mutex> lock(StackLock);
+    if (UserCount == 0)
+        Instance = new TIdStack();
+    ++UserCount;
+}
+
+void TIdStack::RemoveStackUser()
+{
+    std::lock_guard<std::mutex> lock(StackLock);
+    if (UserCount == 1)
+        delete Instance.exchange(nullptr);
+    --UserCount;
+}
+
+int TIdStack::StackUsers()
+{
+    std::lock_guard<std::mutex> lock(StackLock);
+    return UserCount;
+}
+
+TIdStack* TIdStack::StackInstance()
+{
+    return Instance;
+}
+
+bool TIdStack::IsIPv4Text(const std::string& text)
+{
+    int parts = 0;
+    size_t start = 0;
+    while (parts < 4) {
+        // The first three parts end at a dot; the fourth is the rest of the text.
+        const size_t end = parts < 3 ? text.find('.', start) : text.size();
+        if (end == std::string::npos)
+            return false;
+        const std::string part = text.substr(start, end - start);
+        if (part.empty() || part.size() > 3 || part.find_first_not_of("0123456789") != std::string::npos)
+            return false;
+        if (std::stoi(part) > 255)
+            return false;
+        ++parts;
+        start = end + 1;
+    }
+    return true;
+}
+
+std::string TIdStack::LookupHost(const std::string& host)
+{
+    if (strcasecmp(host.c_str(), "LOCALHOST") == 0)
+        return "127.0.0.1";
+    if (IsIPv4Text(host))
+        return host;
+
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) {
+        SetLastError(HostNotFoundError());
+        ThrowSocketError(HostNotFoundError());
+    }
+    std::string ip;
+    int32_t port = 0;
+    ReadAddress(*reinterpret_cast<const sockaddr_in*>(found->ai_addr), ip, port);
+    freeaddrinfo(found);
+    return ip;
+}
+
+int TIdStack::WSSocket()
+{
+    const int descriptor = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    return descriptor < 0 ? Fail(*this) : descriptor;
+}
+
+int TIdStack::WSBind(int socket, const std::string& ip, int32_t port)
+{
+    sockaddr_in address;
+    if (!MakeAddress(ip, port, address)) {
+        SetLastError(WinSockErrorNumber(EINVAL));
+        return -1;
+    }
+    return ::bind(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 ? 0 : Fail(*this);
+}
+
+int TIdStack::WSConnect(int socket, const std::string& ip, int32_t port, int abandonSignal)
+{
+    sockaddr_in address;
+    if (!MakeAddress(ip, port, address)) {
+        SetLastError(WinSockErrorNumber(EINVAL));
+        return -1;
+    }
+
+    // Non-blocking for the duration of the connect, so that waiting for it can also
+    // watch the abandon signal.
+    const int flags = fcntl(socket, F_GETFL);
+    if (flags < 0 || fcntl(socket, F_SETFL, flags | O_NONBLOCK) < 0)
+        return Fail(*this);
+
+    int result = 0;
+    if (::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        if (errno != EINPROGRESS && errno != EINTR) {
+            result = Fail(*this);
+        } else {
+            pollfd waits[2] = {{socket, POLLOUT, 0}, {abandonSignal, POLLIN, 0}};
+            int ready;
+            do {
+                ready = poll(waits, abandonSignal >= 0 ? 2 : 1, -1);
+            } while (ready < 0 && errno == EINTR);
+
+            if (ready < 0) {
+                result = Fail(*this);
+            } else if (waits[1].revents != 0 && waits[0].revents == 0) {
+                SetLastError(WinSockErrorNumber(ENOTSOCK));
+                result = -1;
+            } else {
+                int error = 0;
+                socklen_t length = sizeof error;
+                if (getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &length) != 0) {
+                    result = Fail(*this);
+                } else if (error != 0) {
+                    SetLastError(WinSockErrorNumber(error));
+                    result = -1;
+                }
+            }
+        }
+    }
+    fcntl(socket, F_SETFL, flags);
+    return result;
+}
+
+int TIdStack::WSPollReadable(int socket, int32_t timeout)
+{
+    pollfd entry{socket, POLLIN, 0};
+    int ready;
+    do {
+        ready = poll(&entry, 1, timeout < 0 ? -1 : timeout);
+    } while (ready < 0 && errno == EINTR);
+    return ready < 0 ? Fail(*this) : ready;
+}
+
+int TIdStack::WSRecv(int socket, void* memory, int32_t length)
+{
+    ssize_t n;
+    do {
+        n = ::recv(socket, memory, static_cast<size_t>(length), 0);
+    } while (n < 0 && errno == EINTR);
+    return n < 0 ? Fail(*this) : static_cast<int>(n);
+}
+
+int TIdStack::WSSend(int socket, const void* memory, int32_t length)
+{
+    ssize_t n;
+    do {
+        n = ::send(socket, memory, static_cast<size_t>(length), MSG_NOSIGNAL);
+    } while (n < 0 && errno == EINTR);
+    return n < 0 ? Fail(*this) : static_cast<int>(n);
+}
+
+void TIdStack::WSShutdownSend(int socket)
+{
+    ::shutdown(socket, SHUT_WR);
+}
+
+void TIdStack::WSCloseSocket(int socket)
+{
+    ::close(socket);
+}
+
+int TIdStack::WSGetSockName(int socket, std::string& ip, int32_t& port)
+{
+    sockaddr_in address{};
+    socklen_t length = sizeof address;
+    if (::getsockname(socket, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        return Fail(*this);
+    ReadAddress(address, ip, port);
+    return 0;
+}
+
+int TIdStack::WSGetPeerName(int socket, std::string& ip, int32_t& port)
+{
+    sockaddr_in address{};
+    socklen_t length = sizeof address;
+    if (::getpeername(socket, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        return Fail(*this);
+    ReadAddress(address, ip, port);
+    return 0;
+}
+
+int TIdStack::WSSetNoDelay(int socket)
+{
+    const int on = 1;
+    return ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on) == 0 ? 0 : Fail(*this);
+}

@@ -1,0 +1,61 @@
+// Small text helpers of the network layer for 8-bit text: ASCII-only case folding and
+// trimming of blanks and control characters (every byte of code 32 or less).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+inline bool IsBlankOrControl(char c)
+{
+    return static_cast<unsigned char>(c) <= 32;
+}
+
+inline char UpperAscii(char c)
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - ('a' - 'A')) : c;
+}
+
+inline std::string UpperAscii(std::string_view text)
+{
+    std::string upper(text);
+    for (char& c : upper)
+        c = UpperAscii(c);
+    return upper;
+}
+
+inline bool SameTextAscii(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (UpperAscii(a[i]) != UpperAscii(b[i]))
+            return false;
+    }
+    return true;
+}
+
+inline std::string_view TrimLeftView(std::string_view text)
+{
+    size_t first = 0;
+    while (first < text.size() && IsBlankOrControl(text[first]))
+        ++first;
+    return text.substr(first);
+}
+
+inline std::string_view TrimRightView(std::string_view text)
+{
+    size_t end = text.size();
+    while (end > 0 && IsBlankOrControl(text[end - 1]))
+        --end;
+    return text.substr(0, end);
+}
+
+inline std::string_view TrimView(std::string_view text)
+{
+    return TrimRightView(TrimLeftView(text));
+}
+
+inline std::string Trim(std::string_view text)
+{
+    return std::string(TrimView(text));
+}

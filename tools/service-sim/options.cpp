@@ -1,0 +1,91 @@
+#include "options.h"
+
+#include "service.h"
+
+#include <charconv>
+
+std::string UsageText()
+{
+    return "usage: service-sim [options]\n"
+           "Serves stand-ins for the Google, Yahoo and MSN result pages on 127.0.0.1.\n"
+           "\n"
+           "  --port N          listen on port N (default 8301; 0 picks a free port)\n"
+           "  --log FILE        append every request head received to FILE\n"
+           "\n"
+           "Faults (all requests, or only those chosen by --only and --on-request):\n"
+           "  --delay-ms N      wait N ms before answering\n"
+           "  --status CODE     answer with status CODE (200-599) and a small error page\n"
+           "  --close-mid-body  send the head and half the body, then close\n"
+           "  --chunked         send the body in several chunks\n"
+           "  --until-close     send no Content-Length and close after the body\n"
+           "  --redirect        answer with a 302 to the same resource plus \"r=1\", then the page\n"
+           "  --no-markers      send a result page without the result count\n"
+           "  --only NAME       apply the faults to one service: google, yahoo, msn or suggest\n"
+           "  --on-request N    apply the faults to the N-th request (from 1) only\n"
+           "  --help            show this text\n";
+}
+
+static int ReadNumber(const std::string& option, const std::string& text, int lowest, int highest)
+{
+    int value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < lowest || value > highest) {
+        throw OptionError(option + " needs a whole number from " + std::to_string(lowest) + " to "
+            + std::to_string(highest) + ", not \"" + text + "\"");
+    }
+    return value;
+}
+
+Options ParseOptions(const std::vector<std::string>& arguments)
+{
+    Options options;
+    bool framingChosen = false;
+    auto chooseFraming = [&](const std::string& option, Framing framing) {
+        if (framingChosen)
+            throw OptionError(option + " cannot be combined with another of --chunked, --until-close, --close-mid-body");
+        framingChosen = true;
+        options.Faults.BodyFraming = framing;
+    };
+
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& option = arguments[i];
+        auto value = [&]() -> const std::string& {
+            if (i + 1 >= arguments.size())
+                throw OptionError(option + " needs a value");
+            return arguments[++i];
+        };
+
+        if (option == "--help" || option == "-h") {
+            options.ShowHelp = true;
+        } else if (option == "--port") {
+            options.Port = static_cast<uint16_t>(ReadNumber(option, value(), 0, 65535));
+        } else if (option == "--log") {
+            options.LogFile = value();
+            if (options.LogFile.empty())
+                throw OptionError("--log needs a file name");
+        } else if (option == "--delay-ms") {
+            options.Faults.DelayMs = ReadNumber(option, value(), 0, 3600000);
+        } else if (option == "--status") {
+            options.Faults.Status = ReadNumber(option, value(), 200, 599);
+        } else if (option == "--close-mid-body") {
+            chooseFraming(option, Framing::CloseMidBody);
+        } else if (option == "--chunked") {
+            chooseFraming(option, Framing::Chunked);
+        } else if (option == "--until-close") {
+            chooseFraming(option, Framing::UntilClose);
+        } else if (option == "--redirect") {
+            options.Faults.Redirect = true;
+        } else if (option == "--no-markers") {
+            options.Faults.NoMarkers = true;
+        } else if (option == "--only") {
+            options.Faults.Only = value();
+            if (!IsKnownServiceName(options.Faults.Only))
+                throw OptionError("--only needs google, yahoo, msn or suggest, not \"" + options.Faults.Only + "\"");
+        } else if (option == "--on-request") {
+            options.Faults.OnRequest = ReadNumber(option, value(), 1, 1000000000);
+        } else {
+            throw OptionError("unknown option \"" + option + "\"");
+        }
+    }
+    return options;
+}

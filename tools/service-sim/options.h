@@ -1,0 +1,27 @@
+// The command line of service-sim.
+#pragma once
+
+#include "fault_plan.h"
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+struct Options {
+    uint16_t Port = 8301; // 0: any free port
+    std::string LogFile;  // empty: no log
+    FaultPlan Faults;
+    bool ShowHelp = false;
+};
+
+// A command line that cannot be used; the message says why.
+class OptionError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Reads the arguments after the program name.
+Options ParseOptions(const std::vector<std::string>& arguments);
+
+std::string UsageText();

@@ -1,0 +1,23 @@
+#include "search_engine.h"
+#include "service.h"
+
+#include <array>
+
+std::vector<std::unique_ptr<Service>> BuildServices()
+{
+    std::vector<std::unique_ptr<Service>> services;
+    services.push_back(std::make_unique<SearchEngine>(Engine::Google));
+    services.push_back(std::make_unique<SearchEngine>(Engine::Yahoo));
+    services.push_back(std::make_unique<SearchEngine>(Engine::Msn));
+    return services;
+}
+
+bool IsKnownServiceName(std::string_view name)
+{
+    static constexpr std::array<std::string_view, 4> names = { "google", "yahoo", "msn", "suggest" };
+    for (std::string_view known : names) {
+        if (name == known)
+            return true;
+    }
+    return false;
+}

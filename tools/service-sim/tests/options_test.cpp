@@ -1,0 +1,67 @@
+#include "options.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(OptionsTest, DefaultsServeEveryRequestNormallyOnPort8301)
+{
+    Options options = ParseOptions({});
+    EXPECT_EQ(options.Port, 8301);
+    EXPECT_EQ(options.LogFile, "");
+    EXPECT_FALSE(options.ShowHelp);
+    EXPECT_EQ(options.Faults.Only, "");
+    EXPECT_EQ(options.Faults.OnRequest, 0);
+    EXPECT_EQ(options.Faults.DelayMs, 0);
+    EXPECT_EQ(options.Faults.Status, 0);
+    EXPECT_EQ(options.Faults.BodyFraming, Framing::ContentLength);
+    EXPECT_FALSE(options.Faults.Redirect);
+    EXPECT_FALSE(options.Faults.NoMarkers);
+}
+
+TEST(OptionsTest, EveryOptionIsRead)
+{
+    Options options = ParseOptions({ "--port", "0", "--log", "/tmp/heads.log", "--delay-ms", "250", "--status", "503",
+        "--chunked", "--redirect", "--no-markers", "--only", "suggest", "--on-request", "3" });
+    EXPECT_EQ(options.Port, 0);
+    EXPECT_EQ(options.LogFile, "/tmp/heads.log");
+    EXPECT_EQ(options.Faults.DelayMs, 250);
+    EXPECT_EQ(options.Faults.Status, 503);
+    EXPECT_EQ(options.Faults.BodyFraming, Framing::Chunked);
+    EXPECT_TRUE(options.Faults.Redirect);
+    EXPECT_TRUE(options.Faults.NoMarkers);
+    EXPECT_EQ(options.Faults.Only, "suggest");
+    EXPECT_EQ(options.Faults.OnRequest, 3);
+
+    EXPECT_EQ(ParseOptions({ "--until-close" }).Faults.BodyFraming, Framing::UntilClose);
+    EXPECT_EQ(ParseOptions({ "--close-mid-body" }).Faults.BodyFraming, Framing::CloseMidBody);
+    EXPECT_TRUE(ParseOptions({ "--help" }).ShowHelp);
+}
+
+TEST(OptionsTest, UnusableCommandLinesAreRefused)
+{
+    const std::vector<std::vector<std::string>> cases = {
+        { "--port" },
+        { "--port", "65536" },
+        { "--port", "-1" },
+        { "--port", "80x" },
+        { "--delay-ms", "soon" },
+        { "--status", "99" },
+        { "--status", "600" },
+        { "--only", "altavista" },
+        { "--on-request", "0" },
+        { "--log", "" },
+        { "--chunked", "--until-close" },
+        { "--close-mid-body", "--chunked" },
+        { "--verbose" },
+        { "8301" },
+    };
+    for (const auto& arguments : cases) {
+        std::string line;
+        for (const std::string& argument : arguments)
+            line += argument + " ";
+        EXPECT_THROW(ParseOptions(arguments), OptionError) << line;
+    }
+}
+
+}
