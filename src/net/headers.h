@@ -96,8 +96,9 @@ public:
 
     // The line up to its first ":", upper-cased unless MatchCase; empty without ":".
     std::string NameAt(int index) const;
-    // The line after its first ":", with the continuation lines after it joined on by
-    // one space when JoinContinuations, trimmed; empty for an index outside the list.
+    // The line after its first ":" (a line without one: all of it), with the
+    // continuation lines after it joined on by one space when JoinContinuations,
+    // trimmed; empty for an index outside the list.
     std::string ValueAt(int index) const;
     // The first line whose name equals name ignoring case; -1 when none.
     int FindName(std::string_view name) const;
