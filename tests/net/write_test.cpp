@@ -130,9 +130,10 @@ TEST(Write, AWriteAfterThePeerClosedRaisesClosedGracefully)
 // error is raised, and no SIGPIPE ends the program.
 TEST(Write, ASendToAResetPeerDropsTheSocketAndRaisesTheSocketError)
 {
-    ScriptedServer server({{ScriptStep::Reset()}});
+    ScriptedServer server({{ScriptStep::Hold("connected"), ScriptStep::Reset()}});
     TIdTCPClient client;
     Open(client, server);
+    server.Release("connected");
     ASSERT_TRUE(server.Finish());
 
     try {
