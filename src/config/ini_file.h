@@ -1,0 +1,32 @@
+// The settings file reader, with the semantics of the system's initialisation-file
+// reader: section and key names compared without regard to case, values read up to
+// 2047 characters with surrounding blanks and quotes removed, a missing file, section
+// or key reading as the empty text.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class TIniFile {
+public:
+    static constexpr std::size_t MaxValueLength = 2047;
+
+    // Reads the whole file once; a file that cannot be read gives no values.
+    explicit TIniFile(const std::string& fileName);
+
+    std::string ReadString(const std::string& section, const std::string& key) const;
+
+    // Parses settings text directly, for callers that already hold the bytes.
+    static TIniFile FromText(const std::string& text);
+
+private:
+    TIniFile() = default;
+    void Parse(const std::string& text);
+
+    struct Entry {
+        std::string Section;
+        std::string Key;
+        std::string Value;
+    };
+    std::vector<Entry> FEntries; // in file order; the first match wins
+};

@@ -1,0 +1,18 @@
+#include "config/service_addresses.h"
+
+#include "config/ini_file.h"
+
+ServiceAddresses ReadServiceAddresses(const TIniFile& settings)
+{
+    ServiceAddresses addresses;
+    const auto read = [&](const char* key, std::string& root) {
+        std::string value = settings.ReadString("Services", key);
+        if (!value.empty())
+            root = std::move(value);
+    };
+    read("SuggestURL", addresses.SuggestURL);
+    read("GoogleURL", addresses.GoogleURL);
+    read("YahooURL", addresses.YahooURL);
+    read("MsnURL", addresses.MsnURL);
+    return addresses;
+}

@@ -1,0 +1,75 @@
+#include "config/ini_file.h"
+#include "config/service_addresses.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ReadCase {
+    const char* Name;
+    const char* Text;
+    const char* Section;
+    const char* Key;
+    std::string Value;
+};
+
+class IniReadTest : public testing::TestWithParam<ReadCase> {};
+
+TEST_P(IniReadTest, ReadsLikeTheSystemReader)
+{
+    EXPECT_EQ(TIniFile::FromText(GetParam().Text).ReadString(GetParam().Section, GetParam().Key), GetParam().Value);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, IniReadTest,
+    testing::Values(ReadCase{"Plain", "[Services]\nGoogleURL=http://127.0.0.1:8301\n", "Services", "GoogleURL",
+                             "http://127.0.0.1:8301"},
+                    ReadCase{"NamesIgnoreCase", "[services]\r\ngoogleurl=x\r\n", "SERVICES", "GoogleURL", "x"},
+                    ReadCase{"BlanksAroundKeyAndValue", "[S]\n  Key  =  a value  \n", "S", "Key", "a value"},
+                    ReadCase{"DoubleQuotesRemoved", "[S]\nKey=\"quoted value\"\n", "S", "Key", "quoted value"},
+                    ReadCase{"SingleQuotesRemoved", "[S]\nKey='quoted'\n", "S", "Key", "quoted"},
+                    ReadCase{"UnmatchedQuotesKept", "[S]\nKey=\"half\n", "S", "Key", "\"half"},
+                    ReadCase{"EqualsInValue", "[S]\nKey=a=b\n", "S", "Key", "a=b"},
+                    ReadCase{"MissingKey", "[S]\nOther=1\n", "S", "Key", ""},
+                    ReadCase{"KeyInAnotherSection", "[A]\nKey=1\n[B]\nOther=2\n", "B", "Key", ""},
+                    ReadCase{"FirstOccurrenceWins", "[S]\nKey=1\nKey=2\n", "S", "Key", "1"},
+                    ReadCase{"CommentLine", "[S]\n;Key=1\nKey=2\n", "S", "Key", "2"},
+                    ReadCase{"KeyBeforeAnySection", "Key=1\n[S]\n", "S", "Key", ""},
+                    ReadCase{"EmptyValue", "[S]\nKey=\n", "S", "Key", ""}),
+    [](const testing::TestParamInfo<ReadCase>& info) { return info.param.Name; });
+
+TEST(IniFile, ValuesAreReadUpTo2047Characters)
+{
+    const std::string longValue(3000, 'v');
+    EXPECT_EQ(TIniFile::FromText("[S]\nKey=" + longValue + "\n").ReadString("S", "Key"), std::string(2047, 'v'));
+}
+
+TEST(IniFile, AMissingFileReadsEmpty)
+{
+    TempDir folder;
+    EXPECT_EQ(TIniFile((folder.Path() / "dbconfig.dat").string()).ReadString("Services", "GoogleURL"), "");
+    const std::string file = folder.WriteFile("dbconfig.dat", "[Services]\nMsnURL=http://127.0.0.1:9\n");
+    EXPECT_EQ(TIniFile(file).ReadString("Services", "MsnURL"), "http://127.0.0.1:9");
+}
+
+TEST(ServiceAddresses, SettingsOverrideThePublicRootsKeyByKey)
+{
+    const ServiceAddresses addresses = ReadServiceAddresses(
+        TIniFile::FromText("[Services]\nGoogleURL=http://127.0.0.1:8301\nYahooURL=\nSuggestURL=http://127.0.0.1:8302\n"));
+    EXPECT_EQ(addresses.GoogleURL, "http://127.0.0.1:8301");
+    EXPECT_EQ(addresses.SuggestURL, "http://127.0.0.1:8302");
+    EXPECT_EQ(addresses.YahooURL, "http://search.yahoo.com");
+    EXPECT_EQ(addresses.MsnURL, "http://search.msn.com");
+}
+
+TEST(ServiceAddresses, NoSettingsGiveThePublicRoots)
+{
+    const ServiceAddresses addresses = ReadServiceAddresses(TIniFile::FromText(""));
+    EXPECT_EQ(addresses.GoogleURL, "http://www.google.com");
+    EXPECT_EQ(addresses.YahooURL, "http://search.yahoo.com");
+    EXPECT_EQ(addresses.MsnURL, "http://search.msn.com");
+    EXPECT_EQ(addresses.SuggestURL, "http://freekeywords.wordtracker.com");
+}
+
+} // namespace

@@ -1,0 +1,201 @@
+#include "app/result_counts.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+
+namespace {
+
+ServiceAddresses LocalRoots()
+{
+    ServiceAddresses roots;
+    roots.GoogleURL = "http://g.test";
+    roots.YahooURL = "http://y.test:8080";
+    roots.MsnURL = "http://m.test";
+    return roots;
+}
+
+struct UrlCase {
+    int Engine;
+    const char* Keyword;
+    int Mode;
+    const char* Url;
+};
+
+class SearchRequestTest : public testing::TestWithParam<UrlCase> {};
+
+TEST_P(SearchRequestTest, FollowsTheEngineTable)
+{
+    const UrlCase& c = GetParam();
+    EXPECT_EQ(SearchRequestURL(SearchEngines[c.Engine], LocalRoots(), c.Keyword, c.Mode), c.Url);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Requests, SearchRequestTest,
+    testing::Values(UrlCase{0, "golf clubs", 0, "http://g.test/search?q=%22golf+clubs%22"},
+                    UrlCase{0, "golf clubs", 1, "http://g.test/search?q=golf+clubs"},
+                    UrlCase{1, "golf clubs", 0, "http://y.test:8080/search?p=%22golf+clubs%22"},
+                    UrlCase{1, "golf", 1, "http://y.test:8080/search?p=golf"},
+                    UrlCase{2, "golf clubs", 0, "http://m.test/results.aspx?q=%22golf+clubs%22"},
+                    UrlCase{2, " c# &x ", 1, "http://m.test/results.aspx?q=+c#+&x+"}));
+
+struct CountCase {
+    const char* Name;
+    int Engine;
+    std::string Page;
+    std::string Count;
+};
+
+class ReadResultCountTest : public testing::TestWithParam<CountCase> {};
+
+TEST_P(ReadResultCountTest, SkipsThenTakes)
+{
+    EXPECT_EQ(ReadResultCount(SearchEngines[GetParam().Engine], GetParam().Page), GetParam().Count);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pages, ReadResultCountTest,
+    testing::Values(
+        CountCase{"Google", 0, "<font size=-1>Results <b>1</b> - <b>10</b> of about <b>12,300</b> for", "12,300"},
+        CountCase{"GoogleSkipsAnEarlierValue", 0, "of about <b>1</b> ... <font size=-1>Results of about <b>2</b>", "2"},
+        CountCase{"GoogleWithoutSkipMarker", 0, "x of about <b>77</b> y of about <b>88</b>", "77"},
+        CountCase{"MarkersIgnoreCase", 0, "<FONT SIZE=-1>RESULTS OF ABOUT <B>9,9</B>", "9,9"},
+        CountCase{"Yahoo", 1, "<p class=\"infotext\">1 - 10 of 4,560 for <b>golf</b>", "4,560"},
+        CountCase{"Msn", 2, "<span id=\"count\">1-10 of 789</span>", "789"},
+        CountCase{"NotCleaned", 2, "<span id=\"count\"> of <b>7</b> </span>", "<b>7</b> "},
+        CountCase{"NoMarkers", 0, "<html>nothing here</html>", ""},
+        CountCase{"ValueEndMissing", 1, "\"infotext\">of 12", ""}),
+    [](const testing::TestParamInfo<CountCase>& info) { return info.param.Name; });
+
+const std::string GooglePage = "<font size=-1>Results of about <b>100</b>";
+const std::string YahooPage = "\"infotext\">1 of 200 for x";
+const std::string MsnPage = "<span id=\"count\">1 of 300</span>";
+
+// Keeps the fetch contract: with the stop flag set a fetch is refused without a
+// request; a failure sets the flag.
+class ScriptedHost : public GatherHost {
+public:
+    std::vector<std::string> Requests;
+    std::function<bool(const std::string& url, std::string& page)> Answer = [](const std::string& url,
+                                                                            std::string& page) {
+        page = url.find("g.test") != std::string::npos ? GooglePage
+             : url.find("y.test") != std::string::npos ? YahooPage
+                                                       : MsnPage;
+        return true;
+    };
+    bool Stop = false;
+    int Pumps = 0;
+
+    bool FetchPage(const std::string& url, std::string& page) override
+    {
+        if (Stop)
+            return false;
+        Requests.push_back(url);
+        page.clear();
+        if (!Answer(url, page)) {
+            Stop = true;
+            page.clear();
+            return false;
+        }
+        return true;
+    }
+    bool StopRequested() const override { return Stop; }
+    void PumpMessages() override { ++Pumps; }
+};
+
+class GatherSearchCountsTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const char* keyword : {"golf", "golf clubs", "soccer", "tennis"})
+            list.AppendRow(list.CountRows() + 1, keyword, "");
+    }
+
+    std::vector<std::string> Counts(int row)
+    {
+        return {list.CellText(row, KeywordRow::Google), list.CellText(row, KeywordRow::Yahoo),
+                list.CellText(row, KeywordRow::Msn)};
+    }
+
+    KeywordList list;
+    ScriptedHost host;
+};
+
+TEST_F(GatherSearchCountsTest, FillsEveryRowTickedOrNotAndPumpsAfterEachCell)
+{
+    list.SetRowTicked(1, true);
+    GatherSearchCounts(list, host, LocalRoots(), 0);
+    for (int row = 0; row < 4; ++row)
+        EXPECT_EQ(Counts(row), (std::vector<std::string>{"100", "200", "300"})) << row;
+    EXPECT_EQ(host.Requests.size(), 12u);
+    EXPECT_EQ(host.Requests[3], "http://g.test/search?q=%22golf+clubs%22");
+    EXPECT_EQ(host.Pumps, 12);
+}
+
+TEST_F(GatherSearchCountsTest, APageWithoutMarkersEmptiesAnOldFigure)
+{
+    list.SetCellText(0, KeywordRow::Yahoo, "999");
+    host.Answer = [](const std::string& url, std::string& page) {
+        page = url.find("y.test") != std::string::npos ? "<html>busy</html>" : GooglePage;
+        return true;
+    };
+    GatherSearchCounts(list, host, LocalRoots(), 1);
+    EXPECT_EQ(list.CellText(0, KeywordRow::Yahoo), "");
+    EXPECT_EQ(host.Requests.size(), 12u);
+}
+
+TEST_F(GatherSearchCountsTest, AFailedFirstRequestEndsTheRunUntouched)
+{
+    list.SetCellText(0, KeywordRow::Google, "old");
+    host.Answer = [](const std::string&, std::string&) { return false; };
+    GatherSearchCounts(list, host, LocalRoots(), 0);
+    EXPECT_EQ(host.Requests.size(), 1u);
+    EXPECT_EQ(Counts(0), (std::vector<std::string>{"old", "", ""}));
+    for (int row = 1; row < 4; ++row)
+        EXPECT_EQ(Counts(row), (std::vector<std::string>{"", "", ""}));
+}
+
+TEST_F(GatherSearchCountsTest, AStopWhileYahooOfRowThreeIsAskedLeavesTheRest)
+{
+    list.SetCellText(2, KeywordRow::Yahoo, "old yahoo");
+    int yahooAsked = 0;
+    host.Answer = [&](const std::string& url, std::string& page) {
+        if (url.find("y.test") != std::string::npos && ++yahooAsked == 3) {
+            host.Stop = true; // the Stop click, handled while the request waits
+            return false;
+        }
+        page = url.find("g.test") != std::string::npos ? GooglePage : url.find("y.test") != std::string::npos ? YahooPage : MsnPage;
+        return true;
+    };
+    GatherSearchCounts(list, host, LocalRoots(), 0);
+    EXPECT_EQ(Counts(2), (std::vector<std::string>{"100", "old yahoo", ""}));
+    EXPECT_EQ(Counts(3), (std::vector<std::string>{"", "", ""}));
+    EXPECT_EQ(host.Requests.size(), 8u);
+}
+
+TEST_F(GatherSearchCountsTest, TheStopFlagIsCheckedAfterEveryCell)
+{
+    host.Answer = [&](const std::string&, std::string& page) {
+        page = GooglePage;
+        host.Stop = true; // a Stop click handled in the pump after the Google cell
+        return true;
+    };
+    GatherSearchCounts(list, host, LocalRoots(), 0);
+    EXPECT_EQ(Counts(0), (std::vector<std::string>{"100", "", ""}));
+    EXPECT_EQ(host.Requests.size(), 1u);
+}
+
+TEST_F(GatherSearchCountsTest, KeywordsAreReadAfreshForEachEngine)
+{
+    host.Answer = [&](const std::string& url, std::string& page) {
+        if (url.find("g.test") != std::string::npos && list.CellText(0, 0) == "golf")
+            list.SetCellText(0, KeywordRow::Keywords, "changed");
+        page = GooglePage;
+        return true;
+    };
+    GatherSearchCounts(list, host, LocalRoots(), 1);
+    EXPECT_EQ(host.Requests[1], "http://y.test:8080/search?p=changed");
+}
+
+} // namespace
