@@ -7,7 +7,6 @@
 #include "server.h"
 
 #include <csignal>
-#include <cstdio>
 #include <iostream>
 #include <memory>
 

@@ -1,7 +1,7 @@
 // One HTTP request as the simulator reads it: the request line split into its three
 // words, the header lines, and the query parameters of the target. Parsing is lenient,
 // because the client under test sends its URLs unencoded: a target may hold raw bytes
-// above 127, control characters or a "#".
+// above 127, control characters, even a space.
 #pragma once
 
 #include <cstddef>

@@ -6,8 +6,6 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
-#include <optional>
-#include <string>
 #include <unordered_map>
 
 class Responder;

@@ -14,6 +14,7 @@
 #include <netinet/tcp.h>
 #include <string>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 static bool ReadNumber(const char* text, long lowest, long highest, long& value)
@@ -23,12 +24,15 @@ static bool ReadNumber(const char* text, long lowest, long highest, long& value)
     return error == std::errc() && stop == end && value >= lowest && value <= highest;
 }
 
-// One fetch on a connection of its own; returns the body length, or -1 on failure.
+// One fetch on a connection of its own; returns the body length as sent (chunk framing
+// included), or -1 on failure. A body that has not ended after 10 s is a failure.
 static long FetchOnce(uint16_t port, const std::string& requestHead)
 {
     int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return -1;
+    timeval limit { 10, 0 };
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
     sockaddr_in address {};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
@@ -40,10 +44,13 @@ static long FetchOnce(uint16_t port, const std::string& requestHead)
         char buffer[16 * 1024];
         std::size_t headEnd = std::string::npos;
         long contentLength = -1;
+        bool chunked = false;
         while (true) {
             ssize_t received = recv(fd, buffer, sizeof buffer, 0);
-            if (received <= 0) {
-                if (headEnd != std::string::npos && contentLength < 0)
+            if (received < 0)
+                break;
+            if (received == 0) {
+                if (headEnd != std::string::npos && contentLength < 0 && !chunked)
                     bodyLength = static_cast<long>(response.size() - headEnd);
                 break;
             }
@@ -56,6 +63,12 @@ static long FetchOnce(uint16_t port, const std::string& requestHead)
                 std::size_t field = response.find("Content-Length: ");
                 if (field != std::string::npos && field < headEnd)
                     contentLength = std::strtol(response.c_str() + field + 16, nullptr, 10);
+                std::size_t encoding = response.find("Transfer-Encoding: chunked\r\n");
+                chunked = encoding != std::string::npos && encoding < headEnd;
+            }
+            if (chunked && response.size() >= headEnd + 5 && response.ends_with("\r\n0\r\n\r\n")) {
+                bodyLength = static_cast<long>(response.size() - headEnd);
+                break;
             }
             if (contentLength >= 0 && response.size() - headEnd >= static_cast<std::size_t>(contentLength)) {
                 bodyLength = contentLength;

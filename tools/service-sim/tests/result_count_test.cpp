@@ -50,7 +50,14 @@ TEST(ResultCountTest, SameInputGivesSameCountAndLetterCaseDoesNotMatter)
         // Only ASCII letters have a case: a byte above 127 is a different keyword.
         EXPECT_NE(BroadResultCount(engine, "\xc9t\xe9"), BroadResultCount(engine, "\xe9t\xe9"));
     }
-    // Fixed figures: the rule must not change between runs, builds or machines.
+    // The worked example of README.md: the rule must not change between runs, builds or
+    // machines.
+    EXPECT_EQ(BroadResultCount(Engine::Google, "golf clubs"), 814000000u);
+    EXPECT_EQ(PreciseResultCount(Engine::Google, "golf clubs"), 229000000u);
+    EXPECT_EQ(BroadResultCount(Engine::Yahoo, "golf clubs"), 606000u);
+    EXPECT_EQ(PreciseResultCount(Engine::Yahoo, "golf clubs"), 305000u);
+    EXPECT_EQ(BroadResultCount(Engine::Msn, "golf clubs"), 8800u);
+    EXPECT_EQ(PreciseResultCount(Engine::Msn, "golf clubs"), 3280u);
     EXPECT_EQ(KeywordHash(Engine::Google, "golf clubs"), Fnv1a64("google:golf clubs"));
     EXPECT_EQ(Fnv1a64(""), 14695981039346656037ull);
     EXPECT_EQ(Fnv1a64("a"), 0xaf63dc4c8601ec8cull);

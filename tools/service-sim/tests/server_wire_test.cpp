@@ -9,10 +9,10 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <sstream>
-#include <sys/socket.h>
 #include <unistd.h>
 
 namespace {

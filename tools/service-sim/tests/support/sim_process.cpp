@@ -1,7 +1,6 @@
 #include "sim_process.h"
 
 #include <arpa/inet.h>
-#include <cerrno>
 #include <charconv>
 #include <csignal>
 #include <cstdlib>
