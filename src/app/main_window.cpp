@@ -9,10 +9,13 @@
 #include "app/link_label.h"
 #include "app/message_dialog.h"
 #include "app/results_export.h"
+#include "app/scratch_file.h"
+#include "config/ini_file.h"
 #include "dialogs/add_keywords_dialog.h"
 #include "dialogs/main_keyword_dialog.h"
 #include "dialogs/select_search_dialog.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -207,12 +210,14 @@ void TfrmMain::FormCreate()
     FSort.SortColumn = -1;
     FSort.SortAscending = true;
     LoadSettings();
+    FPageFetch = std::make_unique<TPageFetch>(IdHTTP1, *this, FStopRequested, ScratchFileName());
 }
 
 void TfrmMain::LoadSettings()
 {
-    // Branding from the settings file beside the executable is applied here once that
-    // file is read; until then the window keeps its initial caption, strip and links.
+    // The settings file is read once, here. Branding the window from it is not built
+    // yet; the service addresses are.
+    FServices = ReadServiceAddresses(TIniFile(ExecutableDirectory() + "dbconfig.dat"));
 }
 
 void TfrmMain::showEvent(QShowEvent* event)
@@ -245,6 +250,26 @@ void TfrmMain::CentreBanner()
             CenteredOrigin(panBanner->width(), panBanner->height(), banner->width(), banner->height());
         banner->move(origin.Left, origin.Top);
     }
+}
+
+void TfrmMain::SetGaugeMaxValue(int maximum)
+{
+    MainGauge->SetMaxValue(maximum);
+}
+
+void TfrmMain::SetGaugeProgress(int value)
+{
+    MainGauge->SetProgress(value);
+}
+
+int TfrmMain::GaugeMaxValue() const
+{
+    return MainGauge->MaxValue();
+}
+
+void TfrmMain::PumpMessages()
+{
+    QCoreApplication::processEvents();
 }
 
 int TfrmMain::ShowMessageDialog(const std::string& text, MessageButtons buttons)
@@ -289,10 +314,56 @@ void TfrmMain::btnGatherDataClick()
         ShowMessageDialog("You need add keywords to gather data from search engines.", MessageButtons::Ok);
         return;
     }
-    TfrmSelSearch dialog(this);
-    if (dialog.exec() != mrOk)
+    if (btnGatherData->text() != "Gather Data") {
+        // Stop: handled inside a pump of the running gathering, which notices the flag at
+        // its next check.
+        FStopRequested = true;
+        IdHTTP1.CloseConnection();
+        btnGatherData->setText("Gather Data");
+        SetColumnClick(true);
+        PumpMessages();
         return;
-    FSearchMode = SearchModeFromTicks(dialog.PreciseTicked());
+    }
+    {
+        TfrmSelSearch dialog(this);
+        if (dialog.exec() != mrOk)
+            return;
+        FSearchMode = SearchModeFromTicks(dialog.PreciseTicked());
+    }
+
+    SetColumnClick(false);
+    FStopRequested = false;
+    btnGatherData->setText("Stop");
+    EnableCommandsOfIdle(false);
+    // Idle again however the run ends, an error that escapes it included, so the window
+    // is never left stuck in the running state.
+    struct BackToIdle {
+        TfrmMain& Window;
+        ~BackToIdle()
+        {
+            Window.btnGatherData->setText("Gather Data");
+            Window.PumpMessages();
+            Window.SetColumnClick(true);
+            Window.EnableCommandsOfIdle(true);
+        }
+    } backToIdle{*this};
+    GatherSearchCounts(FKeywords, *this, FServices, FSearchMode);
+}
+
+void TfrmMain::EnableCommandsOfIdle(bool enabled)
+{
+    for (QPushButton* command : {btnMainKeyword, btnGatherKeyword, btnAddKeyword, bsSkinButton3, bsSkinButton4})
+        command->setEnabled(enabled);
+}
+
+void TfrmMain::SetColumnClick(bool on)
+{
+    lvwItems->horizontalHeader()->setSectionsClickable(on);
+}
+
+bool TfrmMain::FetchPage(const std::string& url, std::string& page)
+{
+    return FPageFetch->FetchPage(url, page);
 }
 
 void TfrmMain::btnSaveResultsClick()

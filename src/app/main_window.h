@@ -6,11 +6,18 @@
 #include "app/keyword_list.h"
 #include "app/keyword_sort.h"
 #include "app/locale_collator.h"
+#include "app/page_fetch.h"
+#include "app/qt_message_queue.h"
+#include "app/result_counts.h"
 #include "app/save_dialog.h"
 #include "app/user_interface.h"
+#include "config/service_addresses.h"
+#include "net/anti_freeze.h"
+#include "net/http.h"
 
 #include <QWidget>
 
+#include <memory>
 #include <string>
 
 class QFrame;
@@ -21,7 +28,7 @@ class KeywordTableModel;
 class TGauge;
 class TLinkLabel;
 
-class TfrmMain : public QWidget, public MessagePrompter, public StatusPanels {
+class TfrmMain : public QWidget, public MessagePrompter, public FetchDisplay, private GatherHost {
 public:
     TfrmMain();
     ~TfrmMain() override;
@@ -30,10 +37,17 @@ public:
     void ShowMainStatus(const std::string& text) override;
     void ShowMainKeywordStatus(const std::string& text) override;
     void ShowRowCountStatus(const std::string& text) override;
+    void SetGaugeMaxValue(int maximum) override;
+    void SetGaugeProgress(int value) override;
+    int GaugeMaxValue() const override;
+    void PumpMessages() override;
 
     KeywordList& Keywords() { return FKeywords; }
     const std::string& MainKeywordText() const { return FMainKeywordText; }
     int SearchMode() const { return FSearchMode; }
+    const ServiceAddresses& Services() const { return FServices; }
+    TPageFetch& PageFetch() { return *FPageFetch; }
+    TIdHTTP& HttpClient() { return IdHTTP1; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -65,10 +79,27 @@ private:
     void bsSkinButton4Click();
     void lvwItemsColumnClick(int column);
 
+    // The commands that would remove rows or start another fetch, off while data is
+    // gathered.
+    void EnableCommandsOfIdle(bool enabled);
+    void SetColumnClick(bool on);
+
+    bool FetchPage(const std::string& url, std::string& page) override;
+    bool StopRequested() const override { return FStopRequested; }
+
     // State of the window.
     bool FStopRequested = false;
     std::string FMainKeywordText;
     int FSearchMode = 0;
+
+    ServiceAddresses FServices;
+
+    // Network components: the anti-freeze keeps the window answering during every
+    // blocking wait of the HTTP client.
+    QtMessageQueue FMessageQueue;
+    TIdAntiFreeze IdAntiFreeze1{FMessageQueue};
+    TIdHTTP IdHTTP1;
+    std::unique_ptr<TPageFetch> FPageFetch;
 
     KeywordList FKeywords;
     SortState FSort;

@@ -1,0 +1,173 @@
+#include "app/page_fetch.h"
+#include "net/errors.h"
+#include "net/http.h"
+#include "net/streams.h"
+#include "support/recording_display.h"
+#include "support/scripted_server.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace {
+
+using namespace std::string_literals;
+
+const char* const Completed = "Process completed sucessfull!";
+const char* const ConnectionError = "Connection error, check if you are connected and url exists.";
+
+std::string Response(const std::string& body, const std::string& status = "200 OK")
+{
+    return "HTTP/1.1 " + status + "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+
+Script Answer(const std::string& response)
+{
+    return {ScriptStep::ReadUntil("\r\n\r\n"), ScriptStep::Send(response), ScriptStep::Close()};
+}
+
+class PageFetchTest : public testing::Test {
+protected:
+    void SetUp() override { std::filesystem::create_directories(folder); }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+
+    std::string Url(const ScriptedServer& server, const std::string& path = "/page") const
+    {
+        return "http://127.0.0.1:" + std::to_string(server.Port()) + path;
+    }
+
+    std::string Scratch() const
+    {
+        std::ifstream in(scratch, std::ios::binary);
+        std::stringstream bytes;
+        bytes << in.rdbuf();
+        return bytes.str();
+    }
+
+    std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("talvira-fetch-" + std::to_string(::getpid()));
+    std::filesystem::path scratch = folder / "test.html";
+    TIdHTTP client;
+    RecordingDisplay display;
+    bool stop = false;
+    TPageFetch fetch{client, display, stop, scratch.string()};
+};
+
+TEST_F(PageFetchTest, WithTheStopFlagSetNothingHappens)
+{
+    ScriptedServer server({});
+    stop = true;
+    std::string page = "kept";
+    EXPECT_FALSE(fetch.FetchPage(Url(server), page));
+    EXPECT_EQ(page, "kept");
+    EXPECT_FALSE(std::filesystem::exists(scratch));
+    EXPECT_TRUE(display.MainStatus.empty());
+    EXPECT_EQ(display.Pumps, 0);
+    EXPECT_EQ(server.Received(0), "");
+}
+
+struct BodyCase {
+    const char* Name;
+    std::string Body;
+    std::string Page;
+};
+
+class PageFetchBodyTest : public PageFetchTest, public testing::WithParamInterface<BodyCase> {};
+
+TEST_P(PageFetchBodyTest, ReadsTheBodyBackAsAPageText)
+{
+    ScriptedServer server({Answer(Response(GetParam().Body))});
+    std::string page = "old";
+    ASSERT_TRUE(fetch.FetchPage(Url(server), page));
+    EXPECT_EQ(page, GetParam().Page);
+    EXPECT_EQ(Scratch(), GetParam().Body) << "the scratch file holds the raw body";
+    EXPECT_EQ(display.MainStatus, (std::vector<std::string>{"Getting URL: " + Url(server) + "...", Completed}));
+    EXPECT_FALSE(stop);
+    EXPECT_FALSE(client.IsConnected()) << "every fetch ends with the connection closed";
+}
+
+INSTANTIATE_TEST_SUITE_P(Bodies, PageFetchBodyTest,
+                         testing::Values(BodyCase{"LoneLf", "<p>a</p>\n<p>b</p>\n", "<p>a</p>\r\n<p>b</p>\r\n"},
+                                         BodyCase{"Unterminated", "<html>", "<html>\r\n"},
+                                         BodyCase{"Nul", "ab\ncd\0ef\n"s, "ab\r\ncd\r\n"},
+                                         BodyCase{"Empty", "", ""}),
+                         [](const testing::TestParamInfo<BodyCase>& info) { return info.param.Name; });
+
+TEST_F(PageFetchTest, AnErrorStatusIsAConnectionErrorThatStopsTheRun)
+{
+    ScriptedServer server({Answer(Response("<h1>Not Found</h1>", "404 Not Found"))});
+    std::string page = "old";
+    EXPECT_FALSE(fetch.FetchPage(Url(server), page));
+    EXPECT_EQ(page, "");
+    EXPECT_TRUE(stop);
+    EXPECT_EQ(display.MainStatus.back(), ConnectionError);
+    EXPECT_FALSE(client.IsConnected());
+
+    // Once set, the flag refuses every further fetch until a command clears it.
+    ScriptedServer unused({});
+    EXPECT_FALSE(fetch.FetchPage(Url(unused), page));
+    EXPECT_EQ(unused.Received(0), "");
+}
+
+TEST_F(PageFetchTest, ARefusedConnectionIsAConnectionError)
+{
+    std::string page;
+    EXPECT_FALSE(fetch.FetchPage("http://127.0.0.1:" + std::to_string(RefusingPort()) + "/", page));
+    EXPECT_TRUE(stop);
+    EXPECT_EQ(display.MainStatus.back(), ConnectionError);
+}
+
+TEST_F(PageFetchTest, TwoFetchesUseTwoConnectionsAndTheSecondOverwritesTheFile)
+{
+    ScriptedServer server({Answer(Response("first page, longer")), Answer(Response("second"))});
+    std::string page;
+    ASSERT_TRUE(fetch.FetchPage(Url(server, "/one"), page));
+    ASSERT_TRUE(fetch.FetchPage(Url(server, "/two"), page));
+    EXPECT_EQ(page, "second\r\n");
+    EXPECT_EQ(Scratch(), "second");
+    ASSERT_TRUE(server.Finish());
+    EXPECT_EQ(server.Received(0).substr(0, 13), "GET /one HTTP");
+    EXPECT_EQ(server.Received(1).substr(0, 13), "GET /two HTTP");
+}
+
+TEST_F(PageFetchTest, StopDuringTheBodyAbortsTheFetch)
+{
+    const std::string body(200000, 'x');
+    ScriptedServer server({Answer(Response(body))});
+    // The Stop click, handled in the first pump after the body began.
+    display.DuringPump = [&] {
+        if (display.GaugeMax == static_cast<int>(body.size()))
+            stop = true;
+    };
+    std::string page = "old";
+    EXPECT_FALSE(fetch.FetchPage(Url(server), page));
+    EXPECT_EQ(page, "");
+    EXPECT_EQ(display.MainStatus.back(), "Process aborted!");
+    EXPECT_LT(Scratch().size(), body.size());
+}
+
+TEST_F(PageFetchTest, TheGaugeFollowsTheBody)
+{
+    const std::string body(70000, 'x');
+    ScriptedServer server({Answer(Response(body))});
+    std::string page;
+    ASSERT_TRUE(fetch.FetchPage(Url(server), page));
+    EXPECT_EQ(display.GaugeMax, 70000);
+    EXPECT_EQ(display.GaugeValue, 70000);
+}
+
+TEST_F(PageFetchTest, AScratchFileThatCannotBeCreatedIsNotAConnectionError)
+{
+    ScriptedServer server({});
+    bool stopFlag = false;
+    TPageFetch nowhere(client, display, stopFlag, (folder / "missing folder" / "test.html").string());
+    std::string page = "old";
+    EXPECT_THROW(nowhere.FetchPage(Url(server), page), EFileStreamError);
+    EXPECT_FALSE(stopFlag);
+    EXPECT_TRUE(display.MainStatus.empty());
+}
+
+} // namespace
