@@ -198,7 +198,7 @@ int main()
     // for the first touch of 256 MB of fresh memory; the second kind reuses one stream,
     // which leaves the transport's own cost. curl writes to /dev/null and pays neither.
     LoopbackPeer peer(ServeBody);
-    const int rounds = 3;
+    const int rounds = 5;
     std::vector<double> curl;
     std::vector<double> fresh;
     std::vector<double> reused;
