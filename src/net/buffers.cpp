@@ -3,33 +3,54 @@
 #include "net/errors.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string_view>
 
 int TIdSimpleBuffer::Size() const
 {
-    return static_cast<int>(FData.size());
+    return FLength;
 }
 
 const char* TIdSimpleBuffer::Memory() const
 {
-    return FData.data();
+    return FMemory.get();
 }
 
 char* TIdSimpleBuffer::Memory()
 {
-    return FData.data();
+    return FMemory.get();
 }
 
-void TIdSimpleBuffer::SetSize(int size)
+void TIdSimpleBuffer::Reserve(int length)
 {
-    const int unread = Size();
-    FData.resize(FData.size() - static_cast<size_t>(unread) + static_cast<size_t>(std::max(0, size)));
+    if (length <= FCapacity)
+        return;
+    const int capacity = static_cast<int>(std::clamp<int64_t>(2 * static_cast<int64_t>(FCapacity), length, INT32_MAX));
+    std::unique_ptr<char[]> memory = std::make_unique_for_overwrite<char[]>(static_cast<size_t>(capacity));
+    if (FLength > 0)
+        std::memcpy(memory.get(), FMemory.get(), static_cast<size_t>(FLength));
+    FMemory = std::move(memory);
+    FCapacity = capacity;
 }
 
 void TIdSimpleBuffer::Append(const void* data, int count)
 {
-    if (count > 0)
-        FData.append(static_cast<const char*>(data), static_cast<size_t>(count));
+    if (count <= 0)
+        return;
+    std::memcpy(GrowTail(count), data, static_cast<size_t>(count));
+}
+
+char* TIdSimpleBuffer::GrowTail(int count)
+{
+    Reserve(FLength + std::max(0, count));
+    char* tail = FMemory.get() + FLength;
+    FLength += std::max(0, count);
+    return tail;
+}
+
+void TIdSimpleBuffer::ShrinkTail(int count)
+{
+    FLength -= std::clamp(count, 0, Size());
 }
 
 int TIdSimpleBuffer::IndexOf(const std::string& text, int from) const
@@ -54,7 +75,10 @@ void TIdSimpleBuffer::NotifyBytesTaken(int count)
 void TIdSimpleBuffer::DropFront(int count)
 {
     CheckAvailable(count);
-    FData.erase(0, static_cast<size_t>(std::max(0, count)));
+    if (count > 0) {
+        std::memmove(FMemory.get(), FMemory.get() + count, static_cast<size_t>(FLength - count));
+        FLength -= count;
+    }
     NotifyBytesTaken(count);
 }
 
@@ -68,22 +92,22 @@ std::string TIdSimpleBuffer::TakeText(int count)
 
 void TIdSimpleBuffer::ClearAll()
 {
-    FData.clear();
+    FLength = 0;
 }
 
 int TIdManagedBuffer::Size() const
 {
-    return static_cast<int>(FData.size()) - FConsumed;
+    return FLength - FConsumed;
 }
 
 const char* TIdManagedBuffer::Memory() const
 {
-    return FData.data() + FConsumed;
+    return FMemory.get() + FConsumed;
 }
 
 char* TIdManagedBuffer::Memory()
 {
-    return FData.data() + FConsumed;
+    return FMemory.get() + FConsumed;
 }
 
 void TIdManagedBuffer::DropFront(int count)
@@ -94,7 +118,8 @@ void TIdManagedBuffer::DropFront(int count)
     } else {
         FConsumed += std::max(0, count);
         if (FConsumed >= FCompactAt) {
-            FData.erase(0, static_cast<size_t>(FConsumed));
+            std::memmove(FMemory.get(), FMemory.get() + FConsumed, static_cast<size_t>(FLength - FConsumed));
+            FLength -= FConsumed;
             FConsumed = 0;
         }
     }
@@ -103,6 +128,6 @@ void TIdManagedBuffer::DropFront(int count)
 
 void TIdManagedBuffer::ClearAll()
 {
-    FData.clear();
+    FLength = 0;
     FConsumed = 0;
 }

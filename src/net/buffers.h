@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
 class TIdSimpleBuffer {
@@ -19,9 +20,11 @@ public:
     virtual const char* Memory() const;
     virtual char* Memory();
 
-    // Grows (with zero bytes) or cuts the unread bytes to size.
-    void SetSize(int size);
     void Append(const void* data, int count);
+    // Appending in place: GrowTail adds count bytes at the end and returns where they
+    // start; ShrinkTail takes back the ones that were not filled.
+    char* GrowTail(int count);
+    void ShrinkTail(int count);
     // 0-based offset of the first occurrence of text at or after from, or -1.
     int IndexOf(const std::string& text, int from) const;
 
@@ -37,8 +40,13 @@ public:
 protected:
     void CheckAvailable(int count) const;
     void NotifyBytesTaken(int count);
+    void Reserve(int length);
 
-    std::string FData;
+    // FLength bytes are held, consumed ones included; the bytes between FLength and
+    // FCapacity are not initialised, so growing the tail costs no pass over it.
+    std::unique_ptr<char[]> FMemory;
+    int FLength = 0;
+    int FCapacity = 0;
 };
 
 class TIdManagedBuffer : public TIdSimpleBuffer {

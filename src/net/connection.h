@@ -109,11 +109,14 @@ protected:
     std::shared_ptr<TIdIOHandlerSocket> FSocketHandler;
 
 private:
+    // Receives until count bytes are buffered; raises EIdConnClosedGracefully when the
+    // peer closes first, even with bytes buffered.
+    void WaitForBuffered(int32_t count);
+
     bool FPeerClosed = false;
     TIdManagedBuffer FInBuffer;
     bool FLineSplit = false;
     bool FLineAborted = false;
-    TIdSimpleBuffer FRecvScratch;
     std::unique_ptr<TIdSimpleBuffer> FWriteCache;
     int32_t FWriteCacheThreshold = 0;
 };

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cstring>
-#include <vector>
 
 int32_t TIdTCPConnection::ReceiveIntoBuffer(bool raiseIfClosed, int32_t timeout, bool raiseOnTimeout)
 {
@@ -33,8 +32,15 @@ int32_t TIdTCPConnection::ReceiveIntoBuffer(bool raiseIfClosed, int32_t timeout,
         // The wait pumps messages: a handler may have released the transport meanwhile.
         transport = FIOHandler;
         if (transport) {
-            FRecvScratch.SetSize(RecvBufferSize);
-            n = transport->ReceiveSome(FRecvScratch.Memory(), RecvBufferSize);
+            // Received straight into the end of the input buffer, saving a copy per block.
+            char* area = FInBuffer.GrowTail(RecvBufferSize);
+            try {
+                n = transport->ReceiveSome(area, RecvBufferSize);
+            } catch (...) {
+                FInBuffer.ShrinkTail(RecvBufferSize);
+                throw;
+            }
+            FInBuffer.ShrinkTail(RecvBufferSize - std::max(n, 0));
         } else {
             n = 0;
             if (raiseIfClosed)
@@ -52,8 +58,6 @@ int32_t TIdTCPConnection::ReceiveIntoBuffer(bool raiseIfClosed, int32_t timeout,
             if (FInBuffer.Size() == 0)
                 TIdStack::StackInstance()->ThrowSocketError(error);
         }
-        if (n > 0)
-            FInBuffer.Append(FRecvScratch.Memory(), n);
 
         CheckPeerClosed(raiseIfClosed, false);
     } while (n == 0 && IsConnected());
@@ -112,14 +116,19 @@ std::string TIdTCPConnection::ReadLine(const std::string& terminator, int32_t ti
     return line;
 }
 
-void TIdTCPConnection::ReadExact(void* destination, int32_t count)
+void TIdTCPConnection::WaitForBuffered(int32_t count)
 {
-    if (count <= 0)
-        return;
     while (FInBuffer.Size() < count) {
         ReceiveIntoBuffer(true, -1, true);
         CheckPeerClosed(true, true);
     }
+}
+
+void TIdTCPConnection::ReadExact(void* destination, int32_t count)
+{
+    if (count <= 0)
+        return;
+    WaitForBuffered(count);
     std::memcpy(destination, FInBuffer.Memory(), static_cast<size_t>(count));
     FInBuffer.DropFront(count);
 }
@@ -151,22 +160,23 @@ void TIdTCPConnection::ReadToStream(TStream& stream, int32_t count, bool untilCl
             remaining -= i;
         }
 
+        // Each piece goes from the input buffer straight into the stream; the piece is in
+        // the stream when its progress is reported.
         const int32_t piece = std::min(remaining, RecvBufferSize);
-        std::vector<char> scratch(static_cast<size_t>(std::max(piece, 0)));
         while (IsConnected() && remaining > 0) {
-            int32_t i = std::min(remaining, piece);
+            const int32_t i = std::min(remaining, piece);
             try {
-                ReadExact(scratch.data(), i);
+                WaitForBuffered(i);
             } catch (const EIdConnClosedGracefully&) {
                 if (!untilClosed)
                     throw;
                 // The rest that came with the close ends the body; it is not progress.
-                i = FInBuffer.Size();
-                scratch.resize(std::max(scratch.size(), static_cast<size_t>(i)));
-                std::memcpy(scratch.data(), FInBuffer.Memory(), static_cast<size_t>(i));
+                stream.Write(FInBuffer.Memory(), FInBuffer.Size());
                 FInBuffer.ClearAll();
+                break;
             }
-            stream.Write(scratch.data(), i);
+            stream.Write(FInBuffer.Memory(), i);
+            FInBuffer.DropFront(i);
             remaining -= i;
         }
     } catch (...) {

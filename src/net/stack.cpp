@@ -10,6 +10,7 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <strings.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>

@@ -82,6 +82,16 @@ TEST(SimpleBuffer, MovesTheRestToTheStartOnEveryDrop)
     EXPECT_EQ(Unread(buffer), "cdef");
     EXPECT_EQ(buffer.IndexOf("ef", 0), 2);
     EXPECT_EQ(buffer.IndexOf("ef", 3), -1);
-    buffer.SetSize(2);
-    EXPECT_EQ(Unread(buffer), "cd");
+}
+
+TEST(SimpleBuffer, GrowsInPlaceAndTakesBackTheUnfilledTail)
+{
+    TIdManagedBuffer buffer;
+    buffer.Append("ab", 2);
+    buffer.DropFront(1);
+    char* tail = buffer.GrowTail(100000);
+    tail[0] = 'c';
+    tail[1] = 'd';
+    buffer.ShrinkTail(100000 - 2);
+    EXPECT_EQ(Unread(buffer), "bcd");
 }
