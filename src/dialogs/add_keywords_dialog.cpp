@@ -11,10 +11,11 @@ TfrmAddKeywords::TfrmAddKeywords(QWidget* parent, MessagePrompter& prompter, con
       FPrompter(prompter),
       FStartFolder(QString::fromStdString(startFolder))
 {
-    AddLabel("bsSkinStdLabel1", "Please type keyword(s) Eg: golf, soccer:", {9, 13, 239, 16});
     edtAddKeyword = AddEdit("edtAddKeyword", {9, 33, 326, 15});
-    AddLabel("bsSkinStdLabel2", "Or add a file with a keyword list (one group of keywords per line):", {9, 59, 378, 16});
     edtList = AddEdit("edtList", {9, 78, 326, 15});
+    AddLabel("bsSkinStdLabel1", "Please type keyword(s) Eg: golf, soccer:", {9, 13, 239, 16}, edtAddKeyword);
+    AddLabel("bsSkinStdLabel2", "Or add a file with a keyword list (one group of keywords per line):", {9, 59, 378, 16},
+             edtList);
     btnBrowse = AddButton("btnBrowse", "Browse", {344, 77, 63, 21});
     btnOk = AddButton("btnOk", "Ok", {102, 107, 82, 21});
     btnCancel = AddButton("btnCancel", "Cancel", {190, 107, 82, 21});

@@ -41,12 +41,14 @@ QLineEdit* TEntryDialog::AddEdit(const char* name, QRect place)
     return edit;
 }
 
-void TEntryDialog::AddLabel(const char* name, const char* text, QRect place)
+void TEntryDialog::AddLabel(const char* name, const char* text, QRect place, QWidget* names)
 {
     auto* label = new QLabel(text, this);
     label->setObjectName(name);
     label->setTextFormat(Qt::PlainText);
     label->setGeometry(place);
+    if (names)
+        label->setBuddy(names);
 }
 
 namespace {

@@ -20,7 +20,8 @@ public:
 protected:
     QPushButton* AddButton(const char* name, const char* caption, QRect place);
     QLineEdit* AddEdit(const char* name, QRect place);
-    void AddLabel(const char* name, const char* text, QRect place);
+    // A label names the box it stands over, which is how a screen reader announces the box.
+    void AddLabel(const char* name, const char* text, QRect place, QWidget* names = nullptr);
 
     // Enter (key code 13) in the edit box runs onEnter, as its key-down handler, and
     // goes no further; other keys are left to the edit box.

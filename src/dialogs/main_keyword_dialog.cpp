@@ -8,8 +8,8 @@
 TfrmMainKeyword::TfrmMainKeyword(QWidget* parent, MessagePrompter& prompter)
     : TEntryDialog(parent, "frmMainKeyword", "Main Keyword", {309, 109}), FPrompter(prompter)
 {
-    AddLabel("bsSkinStdLabel1", "Please type the main keyword(s) Eg: golf, soccer:", {13, 13, 292, 16});
     edtMainKeyword = AddEdit("edtMainKeyword", {13, 37, 280, 15});
+    AddLabel("bsSkinStdLabel1", "Please type the main keyword(s) Eg: golf, soccer:", {13, 13, 292, 16}, edtMainKeyword);
     btnOk = AddButton("btnOk", "Ok", {68, 67, 82, 21});
     btnCancel = AddButton("btnCancel", "Cancel", {157, 67, 82, 21});
 

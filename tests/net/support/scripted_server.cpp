@@ -101,6 +101,10 @@ void ScriptedServer::Run()
             Fail(index, "accept failed");
             break;
         }
+        {
+            std::lock_guard<std::mutex> lock(FLock);
+            ++FAccepted;
+        }
         Play(index, socket);
         close(socket);
     }
@@ -256,6 +260,18 @@ bool ScriptedServer::WaitUntilHolding(const std::string& name)
 {
     std::unique_lock<std::mutex> lock(FLock);
     return FChanged.wait_for(lock, std::chrono::milliseconds(SafetyLimitMs), [&] { return FHolding == name; });
+}
+
+bool ScriptedServer::IsHolding(const std::string& name) const
+{
+    std::lock_guard<std::mutex> lock(FLock);
+    return FHolding == name;
+}
+
+size_t ScriptedServer::ConnectionCount() const
+{
+    std::lock_guard<std::mutex> lock(FLock);
+    return FAccepted;
 }
 
 bool ScriptedServer::Finish()

@@ -54,8 +54,13 @@ public:
     // Waits until the script stands at Hold(name); everything sent before it is in the
     // client's receive queue by then.
     bool WaitUntilHolding(const std::string& name);
+    // Whether the script stands at Hold(name) now; never waits, so a test may ask from
+    // inside the program's own event loop.
+    bool IsHolding(const std::string& name) const;
     // Waits until every script has ended and each of its connections is closed.
     bool Finish();
+    // How many connections have been accepted so far.
+    size_t ConnectionCount() const;
 
     // Bytes received on the index-th accepted connection.
     std::string Received(size_t connection) const;
@@ -83,6 +88,7 @@ private:
     std::vector<std::string> FFailures;
     std::set<std::string> FReleased;
     std::string FHolding;
+    size_t FAccepted = 0;
     bool FStopping = false;
     bool FFinished = false;
 
