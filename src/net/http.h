@@ -1,0 +1,169 @@
+// The HTTP/1.1 client: one GET (or another method) per call, with redirects followed,
+// the body of the final response written into a stream, and every failure raised as
+// an EId... error. The request loop prepares the target, opens or reuses the
+// connection, sends the head in one write, reads the status line and headers, decides
+// what the response means and reads the body in one of four framings. Cookies are
+// collected from every response and attached to every request.
+#pragma once
+
+#include "net/connection.h"
+#include "net/headers.h"
+#include "net/uri.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+class TIdCookieManager;
+class TIdCustomHTTP;
+
+// What a response means for the request loop.
+enum TNextStep {
+    nsFollow,    // send the request again, for the Target now set
+    nsDone,      // the request is finished
+    nsUnknown,   // no rule applied
+    nsAuthRetry, // send the request for the original URL again, now with authorization
+};
+
+enum TIdHTTPOption : unsigned {
+    hoInProcessAuth = 1u << 0,
+    hoKeepOrigProtocol = 1u << 1,
+    hoForceEncodeParams = 1u << 2,
+};
+using TIdHTTPOptions = unsigned;
+
+// The request and response records of the client, kept for its whole life, and the
+// steps of one exchange that work on them.
+class TIdHTTPProtocol {
+public:
+    explicit TIdHTTPProtocol(TIdCustomHTTP& client) : FClient(client) {}
+
+    // Composes the header lines (the record's, the proxy's, then the cookies when uri is
+    // given) and sends the request line, the non-empty header lines and the empty line
+    // in one write.
+    void SendRequestHead(TIdURI* uri);
+    // Reads header lines up to the empty line into the response's RawLines and parses
+    // them. A peer that closes after the first header line ends the block early and
+    // closes the connection; before it, the close is raised.
+    void ReadResponseHeaders();
+    // Follow a redirect, read the body and finish, retry with authorization, or raise
+    // the status error.
+    TNextStep DecideNextStep();
+
+    TIdHTTPRequest Request;
+    TIdHTTPResponse Response;
+
+private:
+    TIdCustomHTTP& FClient;
+};
+
+class TIdCustomHTTP : public TIdTCPClient {
+public:
+    using TIdHTTPOnRedirectEvent = std::function<void(TIdCustomHTTP& Sender, std::string& dest,
+                                                      int32_t& NumRedirect, bool& Handled, TIdHTTPMethod& VMethod)>;
+    using TIdOnSelectAuthorization = std::function<void(TIdCustomHTTP& Sender, TIdAuthenticationClass& AuthenticationClass,
+                                                        const TIdHeaderList& AuthInfo)>;
+    using TIdOnAuthorization =
+        std::function<void(TIdCustomHTTP& Sender, TIdAuthentication& Authentication, bool& Handled)>;
+
+    TIdCustomHTTP();
+    ~TIdCustomHTTP() override;
+
+    // GETs url and writes the body of the final response into destination from its
+    // current position. Returns only when the exchange ended as done.
+    void HttpGet(const std::string& url, TStream& destination);
+    // The status line of the last response read; empty before the first one.
+    const std::string& StatusLine() const { return FProtocol->Response.StatusLine; }
+
+    // Also set the current URI's host and port text.
+    void SetHost(const std::string& host) override;
+    void SetPort(int32_t port) override;
+    // After the base behaviour, frees a request scheme whose steps are complete and
+    // resets the proxy's scheme.
+    void NotifyDisconnected() override;
+
+    TIdHTTPRequest& Request() { return FProtocol->Request; }
+    // Copies the given record's fields into the client's own (a scheme object is not
+    // copied).
+    void SetRequest(const TIdHTTPRequest& request);
+    TIdHTTPResponse& Response() { return FProtocol->Response; }
+    TIdURI& CurrentUri() { return FCurrentUri; }
+
+    TIdCookieManager* CookieManager() const { return FCookieManager; }
+    // Destroys a manager the client made itself; a manager given here is not owned, and
+    // when it is destroyed elsewhere the client forgets it.
+    void SetCookieManager(TIdCookieManager* manager);
+
+    int32_t RedirectsTaken() const { return FRedirectsTaken; }
+    int32_t AuthAttempts() const { return FAuthAttempts; }
+    int32_t ProxyAuthAttempts() const { return FProxyAuthAttempts; }
+
+    TIdHTTPProtocolVersion ProtocolVersion = TIdHTTPProtocolVersion::pv1_1;
+    bool HandleRedirects = false;
+    int32_t RedirectMaximum = 15;
+    int32_t AuthRetries = 3;
+    bool AllowCookies = true;
+    // Only hoInProcessAuth changes anything; no URL or parameter is ever encoded.
+    TIdHTTPOptions HTTPOptions = hoForceEncodeParams;
+    TIdProxyConnectionInfo ProxyParams;
+
+    TIdHTTPOnRedirectEvent OnRedirect;
+    TIdOnSelectAuthorization OnSelectAuthorization;
+    TIdOnSelectAuthorization OnSelectProxyAuthorization;
+    TIdOnAuthorization OnAuthorization;
+    TIdOnAuthorization OnProxyAuthorization;
+
+protected:
+    // The request loop: one pass per request on the wire, until a response is done.
+    // On every ending the connection is closed unless the last response keeps it.
+    void RunRequest(TIdHTTPMethod method, const std::string& url, TStream* uploadStream, TStream* destination);
+    void OpenAndSend(TIdHTTPRequest& request, TIdHTTPResponse& response);
+    // Points Host and Port at the current URI (or the proxy), closing a connection to
+    // another peer. "https" raises EIdIOHandlerPropInvalid: there is no secure transport.
+    TIdHTTPRoute ChooseRoute();
+    // Closes a connection the last response does not keep, notices a peer that closed
+    // an idle one, and connects when not connected.
+    void EnsureConnected(TIdHTTPResponse& response);
+    // False when the connection is gone; otherwise, under HTTP 1.1, unless a
+    // Connection or Proxy-Connection value is "close"; under 1.0 only when one is
+    // "keep-alive".
+    bool KeepConnection(const TIdHTTPResponse& response);
+
+    // The body in the response's framing into its BodyStream: Content-Length (a short
+    // body is no error), chunked, until the peer closes, or nothing.
+    void ReadBody(TIdHTTPResponse& response);
+    // Reads the body into a scratch stream and throws it away.
+    void DiscardBody(TIdHTTPResponse& response);
+    // Reads the error page (with a 2000 ms read limit) and raises
+    // EIdHTTPProtocolException with the status line, code and page.
+    [[noreturn]] void RaiseStatusError();
+    // Whether to follow: HandleRedirects, unless OnRedirect decides otherwise (it may
+    // also change the location and the method).
+    bool NotifyRedirect(std::string& location, TIdHTTPMethod& method, int32_t count);
+    bool TryAuthorization(TIdHTTPRequest& request, TIdHTTPResponse& response);
+    bool TryProxyAuthorization(TIdHTTPRequest& request, TIdHTTPResponse& response);
+
+    // Makes the client's own manager on the first response (when AllowCookies) and
+    // hands it every "Set-cookie" and then every "Set-cookie2" value.
+    void CollectCookies(TIdHTTPRequest& request, TIdHTTPResponse& response);
+    // Sets the request's "Cookie" line when the manager has cookies for uri.
+    void AttachCookies(TIdURI& uri, TIdHTTPRequest& request);
+
+private:
+    friend class TIdHTTPProtocol;
+
+    // Runs read with ReadTimeout set to milliseconds, restoring it afterwards.
+    void WithReadTimeout(int32_t milliseconds, const std::function<void()>& read);
+
+    TIdURI FCurrentUri;
+    std::unique_ptr<TIdHTTPProtocol> FProtocol;
+    int32_t FRedirectsTaken = 0;
+    int32_t FAuthAttempts = 0;
+    int32_t FProxyAuthAttempts = 0;
+    TIdCookieManager* FCookieManager = nullptr;
+    bool FOwnsCookieManager = false;
+};
+
+// The client as the program's window configures it.
+class TIdHTTP : public TIdCustomHTTP {};

@@ -1,0 +1,49 @@
+// The client's side of the cookie store: the manager it holds, the cookies it collects
+// from every response and attaches to every request.
+#include "net/cookies.h"
+#include "net/http.h"
+
+void TIdCustomHTTP::SetCookieManager(TIdCookieManager* manager)
+{
+    if (FCookieManager == manager)
+        return;
+    if (FCookieManager) {
+        if (FOwnsCookieManager)
+            delete FCookieManager;
+        else
+            FCookieManager->RemoveDestroyWatch(this);
+    }
+    FCookieManager = manager;
+    FOwnsCookieManager = false;
+    if (FCookieManager)
+        FCookieManager->AddDestroyWatch(this, [this] { FCookieManager = nullptr; });
+}
+
+void TIdCustomHTTP::CollectCookies(TIdHTTPRequest& request, TIdHTTPResponse& response)
+{
+    if (!FCookieManager && AllowCookies) {
+        SetCookieManager(new TIdCookieManager());
+        FOwnsCookieManager = true;
+    }
+    if (!FCookieManager)
+        return;
+
+    TIdHeaderList cookies;
+    TIdHeaderList cookies2;
+    response.RawLines.ExtractAll("Set-cookie", &cookies);
+    response.RawLines.ExtractAll("Set-cookie2", &cookies2);
+    for (const std::string& text : cookies.Lines())
+        FCookieManager->AcceptCookie(text, FCurrentUri.Host);
+    for (const std::string& text : cookies2.Lines())
+        FCookieManager->AcceptCookie2(text, FCurrentUri.Host);
+}
+
+void TIdCustomHTTP::AttachCookies(TIdURI& uri, TIdHTTPRequest& request)
+{
+    if (!FCookieManager)
+        return;
+    // There is no secure transport, so "secure" cookies are never sent.
+    const std::string text = FCookieManager->BuildCookieHeader(uri, false);
+    if (!text.empty())
+        request.RawLines.SetValueOf("Cookie", text);
+}
