@@ -210,6 +210,7 @@ void TfrmMain::FormCreate()
     FSort.SortColumn = -1;
     FSort.SortAscending = true;
     LoadSettings();
+    IdHTTP1.HandleRedirects = true;
     FPageFetch = std::make_unique<TPageFetch>(IdHTTP1, *this, FStopRequested, ScratchFileName());
 }
 

@@ -8,8 +8,22 @@
 #include <memory>
 
 namespace {
+
 constexpr std::chrono::milliseconds PumpInterval{15};
+
+// After a failure the file keeps what this fetch wrote, never the tail of an earlier page.
+void CutToWritten(TFileStream* scratch)
+{
+    if (!scratch)
+        return;
+    try {
+        scratch->SetSize(scratch->Position());
+    } catch (const EFileStreamError&) {
+        // The fetch has failed already; the status bar says so.
+    }
 }
+
+} // namespace
 
 TPageFetch::TPageFetch(TIdHTTP& client, FetchDisplay& display, bool& stopRequested, std::string scratchFileName)
     : FClient(client), FDisplay(display), FStopRequested(stopRequested), FScratchFileName(std::move(scratchFileName))
@@ -33,7 +47,7 @@ bool TPageFetch::FetchPage(const std::string& url, std::string& page)
     if (FStopRequested || FFetching)
         return false;
     page.clear();
-    auto scratch = std::make_unique<TFileStream>(FScratchFileName, TFileStream::Mode::CreateEmpty);
+    auto scratch = std::make_unique<TFileStream>(FScratchFileName, TFileStream::Mode::Overwrite);
 
     FFetching = true;
     try {
@@ -42,6 +56,8 @@ bool TPageFetch::FetchPage(const std::string& url, std::string& page)
         FDisplay.PumpMessages();
         FLastPump = std::chrono::steady_clock::now();
         FClient.HttpGet(url, *scratch);
+        // The file holds this body and nothing of an earlier one.
+        scratch->SetSize(scratch->Position());
         scratch.reset();
         FClient.CloseConnection();
         if (FStopRequested) {
@@ -57,6 +73,7 @@ bool TPageFetch::FetchPage(const std::string& url, std::string& page)
         FStopRequested = true;
         FClient.CloseConnection();
         FDisplay.ShowMainStatus("Connection error, check if you are connected and url exists.");
+        CutToWritten(scratch.get());
         scratch.reset();
         page.clear();
         FFetching = false;

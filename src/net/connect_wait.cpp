@@ -67,6 +67,18 @@ void TIdConnectThread::WaitFor()
 
 void TIdIOHandlerSocket::ConnectWait(int32_t timeout)
 {
+    // A connect that ends at once (a loopback one does) needs no worker and no wait: it
+    // ends as the worker's would, before any slice could have pumped a message.
+    int immediate = 0;
+    try {
+        if (FSocketHandle->ConnectIfAtOnce(immediate)) {
+            TIdStack::StackInstance()->CheckSocketResult(immediate, {10009, 10038});
+            return;
+        }
+    } catch (const EIdSocketError& error) {
+        throw EIdConnectException(error.what());
+    }
+
     TIdConnectThread worker(*FSocketHandle);
     worker.Start();
 

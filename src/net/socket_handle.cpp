@@ -54,6 +54,7 @@ void TIdSocketHandle::AllocateHandle()
     std::lock_guard<std::mutex> lock(FConnectLock);
     LowerSignal(FAbandonSignal);
     FAbandoned = false;
+    FConnectPending = false;
     FSocketValue = socket;
     FAllocated = true;
 }
@@ -123,6 +124,7 @@ int TIdSocketHandle::ConnectToPeer()
 {
     TIdStack& stack = Stack();
     int socket;
+    bool pending;
     {
         std::lock_guard<std::mutex> lock(FConnectLock);
         if (!FAllocated || FAbandoned) {
@@ -132,22 +134,42 @@ int TIdSocketHandle::ConnectToPeer()
         }
         FConnecting = true;
         socket = FSocketValue;
+        pending = FConnectPending;
     }
 
-    int result = stack.WSConnect(socket, FPeerIPText, FPeerPortNumber, FAbandonSignal);
-    int readBack = 0;
-    if (result == 0) {
-        readBack = stack.WSGetSockName(socket, IP, Port);
-        if (readBack == 0)
-            readBack = stack.WSGetPeerName(socket, FPeerIPText, FPeerPortNumber);
-    }
+    int result = pending ? TIdStack::ConnectInProgress : stack.WSStartConnect(socket, FPeerIPText, FPeerPortNumber);
+    if (result == TIdStack::ConnectInProgress)
+        result = stack.WSFinishConnect(socket, FAbandonSignal, -1);
+    int readBack = result == 0 ? ReadBackAddresses() : 0;
     {
         std::lock_guard<std::mutex> lock(FConnectLock);
         FConnecting = false;
+        FConnectPending = false;
     }
     FConnectEnded.notify_all();
     stack.CheckSocketResult(readBack);
     return result;
+}
+
+bool TIdSocketHandle::ConnectIfAtOnce(int& result)
+{
+    TIdStack& stack = Stack();
+    result = stack.WSStartConnect(FSocketValue, FPeerIPText, FPeerPortNumber);
+    if (result == TIdStack::ConnectInProgress)
+        result = stack.WSFinishConnect(FSocketValue, -1, 0);
+    if (result == TIdStack::ConnectInProgress) {
+        FConnectPending = true;
+        return false;
+    }
+    stack.CheckSocketResult(result == 0 ? ReadBackAddresses() : 0);
+    return true;
+}
+
+int TIdSocketHandle::ReadBackAddresses()
+{
+    TIdStack& stack = Stack();
+    const int result = stack.WSGetSockName(FSocketValue, IP, Port);
+    return result == 0 ? stack.WSGetPeerName(FSocketValue, FPeerIPText, FPeerPortNumber) : result;
 }
 
 void TIdSocketHandle::AbandonConnect()

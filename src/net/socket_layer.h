@@ -45,7 +45,13 @@ public:
     int WSSocket();
     int WSBind(int socket, const std::string& ip, int32_t port);
     // A connect that gives up with 10038 as soon as abandonSignal becomes readable.
-    int WSConnect(int socket, const std::string& ip, int32_t port, int abandonSignal);
+    // A connect in two steps: WSStartConnect never waits and answers 0 (connected), -1
+    // (failed, with the error number set) or ConnectInProgress; WSFinishConnect waits at
+    // most timeout ms (-1: no limit) for the connect or the abandon signal, with the same
+    // answers.
+    static constexpr int ConnectInProgress = 1;
+    int WSStartConnect(int socket, const std::string& ip, int32_t port);
+    int WSFinishConnect(int socket, int abandonSignal, int32_t timeout);
     // 1 when readable, 0 when the limit (-2: none) expired, -1 on error.
     int WSPollReadable(int socket, int32_t timeout);
     int WSRecv(int socket, void* memory, int32_t length);
@@ -79,7 +85,12 @@ public:
     void SetPeerAddress(const std::string& ip, int32_t port);
     // The connect call's result (0 or -1); on success the addresses are read back.
     // Safe to call on the connect worker while the owning thread releases the socket.
+    // It finishes a connect that ConnectIfAtOnce left in progress.
     virtual int ConnectToPeer();
+    // Starts the connect on the calling thread; true with its result in `result` when it
+    // ended at once (as a loopback connect does), false when it is still in progress and
+    // ConnectToPeer must wait for it.
+    bool ConnectIfAtOnce(int& result);
     // Wakes a ConnectToPeer running on another thread, which then fails with 10038.
     void AbandonConnect();
     // Sliced into passes that pump messages while the anti-freeze is in use.
@@ -99,6 +110,8 @@ public:
 
 private:
     bool PollOnce(int32_t timeout);
+    // The local and peer addresses of a connected socket; 0 or the failed call's result.
+    int ReadBackAddresses();
 
     int FSocketValue = -1;
     bool FAllocated = false;
@@ -112,6 +125,7 @@ private:
     std::condition_variable FConnectEnded;
     bool FConnecting = false;
     bool FAbandoned = false;
+    bool FConnectPending = false;
     int FAbandonSignal = -1;
 };
 

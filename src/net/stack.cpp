@@ -132,10 +132,18 @@ int TIdStack::WSBind(int socket, const std::string& ip, int32_t port)
         SetLastError(WinSockErrorNumber(EINVAL));
         return -1;
     }
+    if (port == 0) {
+        // The local port is then chosen at connect time, for the peer at hand: closed
+        // connections waiting out their time on one port no longer block it for every
+        // peer, so thousands of short fetches neither run out of local ports nor slow
+        // each bind down with a search past them.
+        const int deferPort = 1;
+        ::setsockopt(socket, IPPROTO_IP, IP_BIND_ADDRESS_NO_PORT, &deferPort, sizeof deferPort);
+    }
     return ::bind(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 ? 0 : Fail(*this);
 }
 
-int TIdStack::WSConnect(int socket, const std::string& ip, int32_t port, int abandonSignal)
+int TIdStack::WSStartConnect(int socket, const std::string& ip, int32_t port)
 {
     sockaddr_in address;
     if (!MakeAddress(ip, port, address)) {
@@ -143,41 +151,51 @@ int TIdStack::WSConnect(int socket, const std::string& ip, int32_t port, int aba
         return -1;
     }
 
-    // Non-blocking for the duration of the connect, so that waiting for it can also
+    // Non-blocking until the connect has finished, so that waiting for it can also
     // watch the abandon signal.
     const int flags = fcntl(socket, F_GETFL);
     if (flags < 0 || fcntl(socket, F_SETFL, flags | O_NONBLOCK) < 0)
         return Fail(*this);
+    if (::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+        fcntl(socket, F_SETFL, flags);
+        return 0;
+    }
+    if (errno == EINPROGRESS || errno == EINTR)
+        return ConnectInProgress;
+    const int result = Fail(*this);
+    fcntl(socket, F_SETFL, flags);
+    return result;
+}
+
+int TIdStack::WSFinishConnect(int socket, int abandonSignal, int32_t timeout)
+{
+    pollfd waits[2] = {{socket, POLLOUT, 0}, {abandonSignal, POLLIN, 0}};
+    int ready;
+    do {
+        ready = poll(waits, abandonSignal >= 0 ? 2 : 1, timeout);
+    } while (ready < 0 && errno == EINTR);
+    if (ready == 0)
+        return ConnectInProgress;
 
     int result = 0;
-    if (::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        if (errno != EINPROGRESS && errno != EINTR) {
+    if (ready < 0) {
+        result = Fail(*this);
+    } else if (waits[1].revents != 0 && waits[0].revents == 0) {
+        SetLastError(WinSockErrorNumber(ENOTSOCK));
+        result = -1;
+    } else {
+        int error = 0;
+        socklen_t length = sizeof error;
+        if (getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &length) != 0) {
             result = Fail(*this);
-        } else {
-            pollfd waits[2] = {{socket, POLLOUT, 0}, {abandonSignal, POLLIN, 0}};
-            int ready;
-            do {
-                ready = poll(waits, abandonSignal >= 0 ? 2 : 1, -1);
-            } while (ready < 0 && errno == EINTR);
-
-            if (ready < 0) {
-                result = Fail(*this);
-            } else if (waits[1].revents != 0 && waits[0].revents == 0) {
-                SetLastError(WinSockErrorNumber(ENOTSOCK));
-                result = -1;
-            } else {
-                int error = 0;
-                socklen_t length = sizeof error;
-                if (getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &length) != 0) {
-                    result = Fail(*this);
-                } else if (error != 0) {
-                    SetLastError(WinSockErrorNumber(error));
-                    result = -1;
-                }
-            }
+        } else if (error != 0) {
+            SetLastError(WinSockErrorNumber(error));
+            result = -1;
         }
     }
-    fcntl(socket, F_SETFL, flags);
+    const int flags = fcntl(socket, F_GETFL);
+    if (flags >= 0)
+        fcntl(socket, F_SETFL, flags & ~O_NONBLOCK);
     return result;
 }
 

@@ -41,8 +41,9 @@ void TMemoryStream::SetSize(int64_t size)
 
 TFileStream::TFileStream(const std::string& fileName, Mode mode) : FFileName(fileName)
 {
-    if (mode == Mode::CreateEmpty) {
-        FHandle = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (mode != Mode::OpenRead) {
+        const int emptied = mode == Mode::CreateEmpty ? O_TRUNC : 0;
+        FHandle = ::open(fileName.c_str(), O_RDWR | O_CREAT | emptied | O_CLOEXEC, 0666);
         if (FHandle < 0)
             Fail("Cannot create file");
     } else {

@@ -51,7 +51,11 @@ public:
 
 class TFileStream : public TStream {
 public:
-    enum class Mode { CreateEmpty, OpenRead };
+    // CreateEmpty empties an existing file. Overwrite writes over it from the start and
+    // leaves cutting it to what was written (SetSize(Position())) to the writer: a file
+    // emptied and written again is flushed to disk on close by some file systems, which
+    // costs far more than the write itself when a small file is rewritten many times.
+    enum class Mode { CreateEmpty, Overwrite, OpenRead };
 
     TFileStream(const std::string& fileName, Mode mode);
     ~TFileStream() override;

@@ -191,7 +191,12 @@ TEST_F(SocketLayer, ASinglePortTakesPrecedenceOverTheRange)
     handle.Port = 0;
     handle.ClientPortMin = 0;
     handle.BindLocal();
-    EXPECT_NE(handle.Port, 0) << "port 0 is the system's choice, read back after the bind";
+    // Port 0 is the system's choice, made at connect time for the peer at hand, so that
+    // closed connections still waiting out their time do not use up the local ports.
+    EXPECT_EQ(handle.Port, 0);
+    handle.SetPeerAddress("127.0.0.1", server.Port());
+    ASSERT_EQ(handle.ConnectToPeer(), 0);
+    EXPECT_NE(handle.Port, 0) << "read back after the connect";
 }
 
 TEST_F(SocketLayer, AReleasedHandleHoldsNoSocket)

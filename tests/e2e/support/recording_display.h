@@ -1,5 +1,5 @@
 // A stand-in for the window in page fetch tests: it records the status texts, keeps a
-// gauge with the window's rules, and can run a "user action" from inside a pump.
+// gauge with the window's rules, and can act as the user would when progress shows.
 #pragma once
 
 #include "app/page_fetch.h"
@@ -14,7 +14,7 @@ public:
     int GaugeMax = 100;
     int GaugeValue = 0;
     int Pumps = 0;
-    std::function<void()> DuringPump;
+    std::function<void(int value)> OnProgress;
 
     void ShowMainStatus(const std::string& text) override { MainStatus.push_back(text); }
     void ShowMainKeywordStatus(const std::string&) override {}
@@ -24,12 +24,12 @@ public:
         GaugeMax = maximum < 0 ? 0 : maximum;
         GaugeValue = GaugeValue > GaugeMax ? GaugeMax : GaugeValue;
     }
-    void SetGaugeProgress(int value) override { GaugeValue = value < 0 ? 0 : (value > GaugeMax ? GaugeMax : value); }
-    int GaugeMaxValue() const override { return GaugeMax; }
-    void PumpMessages() override
+    void SetGaugeProgress(int value) override
     {
-        ++Pumps;
-        if (DuringPump)
-            DuringPump();
+        GaugeValue = value < 0 ? 0 : (value > GaugeMax ? GaugeMax : value);
+        if (OnProgress)
+            OnProgress(value);
     }
+    int GaugeMaxValue() const override { return GaugeMax; }
+    void PumpMessages() override { ++Pumps; }
 };
