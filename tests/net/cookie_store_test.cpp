@@ -36,11 +36,6 @@ std::string HeaderFor(TIdCookieManager& manager, const std::string& url, bool se
     return manager.BuildCookieHeader(uri, secure);
 }
 
-std::string InAMinute()
-{
-    return FormatInternetDate(LocalNow() + 60 / SecondsPerDay, false);
-}
-
 } // namespace
 
 TEST_P(CookieSelection, SendsWhatMatchesTheHostAndPath)

@@ -207,3 +207,30 @@ TEST(HttpAuthorization, RetriesStopAtTheLimit)
     EXPECT_EQ(client.http.AuthAttempts(), 3);
     FinishExchange(client, server);
 }
+
+// Configured credentials go with every request; the scheme object that sent them is
+// freed when the connection closes and made again for the next request.
+TEST(HttpAuthorization, ConfiguredBasicCredentialsGoWithEveryRequest)
+{
+    ScriptedServer server({Exchange("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n"),
+                           Exchange("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n")});
+    HttpTestClient client;
+    client.http.Request().BasicAuthentication = true;
+    client.http.Request().Username = "user";
+    client.http.Request().Password = "secret";
+    TMemoryStream destination;
+    const std::string authorization = "Authorization: Basic " + EncodeBase64("user:secret") + "\r\n";
+
+    for (const char* path : {"/1", "/2"}) {
+        client.http.HttpGet(UrlOf(server, path), destination);
+        EXPECT_NE(client.http.Request().Authenticator, nullptr);
+        client.http.CloseConnection();
+        EXPECT_EQ(client.http.Request().Authenticator, nullptr);
+    }
+
+    FinishExchange(client, server);
+    for (size_t connection : {0u, 1u}) {
+        const std::string head = GetHead(server, connection == 0 ? "/1" : "/2");
+        EXPECT_EQ(server.Received(connection), head.substr(0, head.size() - 2) + authorization + "\r\n");
+    }
+}
