@@ -155,6 +155,11 @@ private:
 
     // Runs read with ReadTimeout set to milliseconds, restoring it afterwards.
     void WithReadTimeout(int32_t milliseconds, const std::function<void()>& read);
+    // The steps a 401 and a 407 share: choose the first registered scheme the challenges
+    // name (the select handler may change it), then let the handler supply credentials.
+    bool AnswerChallenge(std::unique_ptr<TIdAuthentication>& authenticator, const TIdHeaderList& challenges,
+                         const TIdOnSelectAuthorization& onSelect, const TIdOnAuthorization& onAuthorization,
+                         std::string& username, std::string& password);
 
     TIdURI FCurrentUri;
     std::unique_ptr<TIdHTTPProtocol> FProtocol;

@@ -16,32 +16,41 @@ TIdAuthenticationClass FirstRegisteredScheme(const TIdHeaderList& challenges)
 
 } // namespace
 
+bool TIdCustomHTTP::AnswerChallenge(std::unique_ptr<TIdAuthentication>& authenticator,
+                                    const TIdHeaderList& challenges, const TIdOnSelectAuthorization& onSelect,
+                                    const TIdOnAuthorization& onAuthorization, std::string& username,
+                                    std::string& password)
+{
+    if (!authenticator) {
+        TIdAuthenticationClass scheme = FirstRegisteredScheme(challenges);
+        if (!scheme)
+            return false;
+        if (onSelect)
+            onSelect(*this, scheme, challenges);
+        if (!scheme)
+            return false;
+        authenticator = scheme();
+    }
+    if (!onAuthorization)
+        return false;
+
+    TIdAuthentication& authentication = *authenticator;
+    authentication.SetUsername(username);
+    authentication.SetPassword(password);
+    bool handled = false;
+    onAuthorization(*this, authentication, handled);
+    if (handled) {
+        username = authentication.Username();
+        password = authentication.Password();
+    }
+    return handled;
+}
+
 bool TIdCustomHTTP::TryAuthorization(TIdHTTPRequest& request, TIdHTTPResponse& response)
 {
     ++FAuthAttempts;
-    if (!request.Authenticator) {
-        TIdAuthenticationClass scheme = FirstRegisteredScheme(response.WWWAuthenticate);
-        if (!scheme)
-            return false;
-        if (OnSelectAuthorization)
-            OnSelectAuthorization(*this, scheme, response.WWWAuthenticate);
-        if (!scheme)
-            return false;
-        request.Authenticator = scheme();
-    }
-    if (!OnAuthorization)
-        return false;
-
-    TIdAuthentication& authentication = *request.Authenticator;
-    authentication.SetUsername(request.Username);
-    authentication.SetPassword(request.Password);
-    bool handled = false;
-    OnAuthorization(*this, authentication, handled);
-    if (handled) {
-        request.Username = authentication.Username();
-        request.Password = authentication.Password();
-    }
-    return handled;
+    return AnswerChallenge(request.Authenticator, response.WWWAuthenticate, OnSelectAuthorization, OnAuthorization,
+                           request.Username, request.Password);
 }
 
 bool TIdCustomHTTP::TryProxyAuthorization(TIdHTTPRequest& request, TIdHTTPResponse& response)
@@ -50,27 +59,6 @@ bool TIdCustomHTTP::TryProxyAuthorization(TIdHTTPRequest& request, TIdHTTPRespon
     ProxyParams.ProxyPassword.clear();
     if (ProxyParams.Authenticator)
         ProxyParams.Authenticator->Reset();
-    if (!ProxyParams.Authenticator) {
-        TIdAuthenticationClass scheme = FirstRegisteredScheme(response.ProxyAuthenticate);
-        if (!scheme)
-            return false;
-        if (OnSelectProxyAuthorization)
-            OnSelectProxyAuthorization(*this, scheme, response.ProxyAuthenticate);
-        if (!scheme)
-            return false;
-        ProxyParams.Authenticator = scheme();
-    }
-    if (!OnProxyAuthorization)
-        return false;
-
-    TIdAuthentication& authentication = *ProxyParams.Authenticator;
-    authentication.SetUsername(ProxyParams.ProxyUsername);
-    authentication.SetPassword(ProxyParams.ProxyPassword);
-    bool handled = false;
-    OnProxyAuthorization(*this, authentication, handled);
-    if (handled) {
-        ProxyParams.ProxyUsername = authentication.Username();
-        ProxyParams.ProxyPassword = authentication.Password();
-    }
-    return handled;
+    return AnswerChallenge(ProxyParams.Authenticator, response.ProxyAuthenticate, OnSelectProxyAuthorization,
+                           OnProxyAuthorization, ProxyParams.ProxyUsername, ProxyParams.ProxyPassword);
 }

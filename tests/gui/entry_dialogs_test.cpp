@@ -4,6 +4,7 @@
 #include "dialogs/main_keyword_dialog.h"
 #include "dialogs/select_search_dialog.h"
 #include "support/modal_answerer.h"
+#include "support/window_test.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -147,34 +148,13 @@ modal::Answer Steps(std::vector<modal::Answer> steps)
     };
 }
 
-class EntryDialogsTest : public testing::Test {
+class EntryDialogsTest : public WindowTest {
 protected:
-    void SetUp() override
-    {
-        std::filesystem::create_directories(folder);
-        window.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    }
-
-    void TearDown() override
-    {
-        EXPECT_EQ(modal::PendingAnswers(), 0) << "a dialog that was expected did not open";
-        modal::Reset();
-        std::filesystem::remove_all(folder);
-    }
-
-    void Click(const char* name) { QTest::mouseClick(window.findChild<QPushButton*>(name), Qt::LeftButton); }
-    QString Panel(const char* name) { return window.findChild<QLabel*>(name)->text(); }
-
     std::string WriteFile(const std::string& name, const std::string& bytes)
     {
         std::ofstream(folder / name, std::ios::binary) << bytes;
         return (folder / name).string();
     }
-
-    TfrmMain window;
-    std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / ("talvira-gui-" + std::to_string(::getpid()));
 };
 
 TEST_F(EntryDialogsTest, MainKeywordIsShownInTheStatusBar)

@@ -1,6 +1,7 @@
 #include "app/keyword_list.h"
 #include "app/main_window.h"
 #include "support/modal_answerer.h"
+#include "support/window_test.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -13,30 +14,8 @@
 
 namespace {
 
-class MainWindowTest : public testing::Test {
+class MainWindowTest : public WindowTest {
 protected:
-    void SetUp() override
-    {
-        window.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    }
-
-    void TearDown() override
-    {
-        EXPECT_EQ(modal::PendingAnswers(), 0) << "a dialog that was expected did not open";
-        modal::Reset();
-    }
-
-    template <typename T = QWidget>
-    T* Control(const char* name)
-    {
-        T* found = window.findChild<T*>(name);
-        EXPECT_NE(found, nullptr) << name;
-        return found;
-    }
-
-    QString PanelText(const char* name) { return Control<QLabel>(name)->text(); }
-
     void ClickHeader(int column)
     {
         QHeaderView* header = Control<QTableView>("lvwItems")->horizontalHeader();
@@ -54,7 +33,6 @@ protected:
         return texts;
     }
 
-    TfrmMain window;
 };
 
 TEST_F(MainWindowTest, OpensAt747By455TitledTalvira)
@@ -127,9 +105,9 @@ TEST_F(MainWindowTest, TableHasItsColumnsAndNoRows)
 
 TEST_F(MainWindowTest, StatusBarReadsAsAtStart)
 {
-    EXPECT_EQ(PanelText("MainStatusPanel"), "");
-    EXPECT_EQ(PanelText("bsSkinStatusPanel1"), "Main Keyword: ");
-    EXPECT_EQ(PanelText("SecondStatusPanel"), "0 item listed");
+    EXPECT_EQ(Panel("MainStatusPanel"), "");
+    EXPECT_EQ(Panel("bsSkinStatusPanel1"), "Main Keyword: ");
+    EXPECT_EQ(Panel("SecondStatusPanel"), "0 item listed");
     auto* gauge = Control<QProgressBar>("MainGauge");
     EXPECT_EQ(gauge->value(), 0);
     EXPECT_EQ(gauge->maximum(), 100);
@@ -186,21 +164,21 @@ TEST_F(MainWindowTest, ListButtonsAskTheirQuestionsOnAnEmptyTable)
     QString deleteSelected;
     QString deleteAll;
     modal::AnswerNext(modal::Record(&deleteSelected, modal::ClickButton("Cancel")));
-    QTest::mouseClick(Control<QPushButton>("bsSkinButton3"), Qt::LeftButton);
+    Click("bsSkinButton3");
     modal::AnswerNext(modal::Record(&deleteAll, modal::ClickButton("OK")));
-    QTest::mouseClick(Control<QPushButton>("bsSkinButton4"), Qt::LeftButton);
+    Click("bsSkinButton4");
 
     EXPECT_EQ(deleteSelected, "Are you sure do you want to delete the selected keywords?");
     EXPECT_EQ(deleteAll, "Are you sure do you want to delete all?");
-    EXPECT_EQ(PanelText("SecondStatusPanel"), "0 items listed");
+    EXPECT_EQ(Panel("SecondStatusPanel"), "0 items listed");
 
     // Select All and Clear Selection ask nothing and leave the count panel alone.
     window.Keywords().AppendRow(1, "golf", "");
-    QTest::mouseClick(Control<QPushButton>("bsSkinButton1"), Qt::LeftButton);
+    Click("bsSkinButton1");
     EXPECT_TRUE(window.Keywords().IsRowTicked(0));
-    QTest::mouseClick(Control<QPushButton>("bsSkinButton2"), Qt::LeftButton);
+    Click("bsSkinButton2");
     EXPECT_FALSE(window.Keywords().IsRowTicked(0));
-    EXPECT_EQ(PanelText("SecondStatusPanel"), "0 items listed");
+    EXPECT_EQ(Panel("SecondStatusPanel"), "0 items listed");
 }
 
 TEST_F(MainWindowTest, TickedRowsAreDeletedThroughTheTable)
@@ -214,10 +192,10 @@ TEST_F(MainWindowTest, TickedRowsAreDeletedThroughTheTable)
     EXPECT_TRUE(list.IsRowTicked(1));
 
     modal::AnswerNext(modal::ClickButton("OK"));
-    QTest::mouseClick(Control<QPushButton>("bsSkinButton3"), Qt::LeftButton);
+    Click("bsSkinButton3");
     EXPECT_EQ(KeywordsColumn(), (std::vector<std::string>{"golf", "tennis"}));
     EXPECT_EQ(table->model()->index(1, 0).data().toString(), "3");
-    EXPECT_EQ(PanelText("SecondStatusPanel"), "2 items listed");
+    EXPECT_EQ(Panel("SecondStatusPanel"), "2 items listed");
 }
 
 TEST_F(MainWindowTest, HeaderClicksSortByLocaleAndByNumber)

@@ -1,6 +1,7 @@
 #include "app/file_system.h"
 #include "app/main_window.h"
 #include "support/modal_answerer.h"
+#include "support/window_test.h"
 
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -25,23 +26,9 @@ std::string Contents(const std::filesystem::path& file)
     return bytes.str();
 }
 
-class SaveResultsTest : public testing::Test {
+class SaveResultsTest : public WindowTest {
 protected:
-    void SetUp() override
-    {
-        std::filesystem::create_directories(folder);
-        window.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    }
-
-    void TearDown() override
-    {
-        EXPECT_EQ(modal::PendingAnswers(), 0) << "a dialog that was expected did not open";
-        modal::Reset();
-        std::filesystem::remove_all(folder);
-    }
-
-    void ClickSave() { QTest::mouseClick(window.findChild<QPushButton*>("btnSaveResults"), Qt::LeftButton); }
+    void ClickSave() { Click("btnSaveResults"); }
 
     // Answers the save dialog: what it proposed, then the name typed into it (empty: keep
     // the proposal), confirmed with its Save button.
@@ -67,9 +54,6 @@ protected:
         };
     }
 
-    TfrmMain window;
-    std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / ("talvira-save-" + std::to_string(::getpid()));
 };
 
 TEST_F(SaveResultsTest, AnEmptyTableHasNothingToSave)
