@@ -16,10 +16,12 @@
 #include "dialogs/select_search_dialog.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -72,6 +74,8 @@ TfrmMain::TfrmMain() : bsSkinSaveDialog1(this, ExecutableDirectory())
     setObjectName("frmMain");
     setWindowTitle("Talvira");
     resize(ClientWidth, ClientHeight);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
