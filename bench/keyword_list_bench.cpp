@@ -45,7 +45,7 @@ std::string WriteKeywordFile(int lines)
     std::mt19937 random(7);
     const char* words[] = {"golf", "clubs", "soccer", "Tennis", "balls", "cheap", "best", "used", "Shoes", "bags"};
     for (int i = 0; i < lines; ++i)
-        out << words[random() % 10] << ' ' << words[random() % 10] << ' ' << (random() % 1000) << "\r\n";
+        out << words[random() % 10] << ' ' << words[random() % 10] << ' ' << i << "\r\n"; // all different
     return name;
 }
 

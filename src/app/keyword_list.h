@@ -71,6 +71,9 @@ private:
     static std::size_t Index(int row) { return static_cast<std::size_t>(row); }
     // Row i of the result is the row now at order[i].
     void PlaceInOrder(const std::vector<std::size_t>& order);
+    void PrefetchRow(std::size_t row) const;
+    // The rows ordered by rank, equal ranks in their present order.
+    static std::vector<std::size_t> StableOrderOfRanks(const std::vector<uint32_t>& ranks, bool ascending);
 
     std::vector<KeywordRow> FRows;
     KeywordListObserver* FObserver = nullptr;

@@ -28,18 +28,54 @@ std::vector<uint32_t> RanksInOrder(const std::vector<Key>& keys, const std::vect
     return ranks;
 }
 
+// Big-endian first eight bytes: comparing these compares the texts' beginnings, so most
+// comparisons of a sort never leave the array being sorted.
+uint64_t PrefixOf(const std::string& text)
+{
+    uint64_t prefix = 0;
+    for (std::size_t i = 0; i < 8; ++i)
+        prefix = (prefix << 8) | (i < text.size() ? static_cast<unsigned char>(text[i]) : 0u);
+    return prefix;
+}
+
+std::string CaseFolded(const std::string& text)
+{
+    const bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; });
+    if (!ascii)
+        return FromBytes(text).toCaseFolded().toStdString();
+    std::string folded = text;
+    for (char& c : folded)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return folded;
+}
+
 // The C locale has no linguistic order, and Qt's collator then ignores the case
 // setting; case-folded code-point order keeps "case ignored" true there. UTF-8 bytes
-// compare in code-point order, and short keys stay inside their std::string.
+// compare in code-point order.
 std::vector<uint32_t> RankByFoldedCodePoints(const std::vector<const std::string*>& texts)
 {
     std::vector<std::string> keys;
     keys.reserve(texts.size());
     for (const std::string* text : texts)
-        keys.push_back(FromBytes(*text).toCaseFolded().toStdString());
-    std::vector<std::size_t> order(keys.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
+        keys.push_back(CaseFolded(*text));
+
+    struct Entry {
+        uint64_t Prefix;
+        std::size_t Index;
+    };
+    std::vector<Entry> entries;
+    entries.reserve(keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        entries.push_back({PrefixOf(keys[i]), i});
+    std::sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
+        return a.Prefix != b.Prefix ? a.Prefix < b.Prefix : keys[a.Index] < keys[b.Index];
+    });
+
+    std::vector<std::size_t> order;
+    order.reserve(entries.size());
+    for (const Entry& entry : entries)
+        order.push_back(entry.Index);
     return RanksInOrder(keys, order, [](const std::string& a, const std::string& b) { return a.compare(b); });
 }
 
