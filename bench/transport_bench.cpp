@@ -190,7 +190,7 @@ int main()
         std::printf("loopback connect + close, median of %d: %.3f ms\n", rounds, ConnectCloseMedianMs(peer.Port(), rounds));
         NoMessages messages;
         TIdAntiFreeze antiFreeze(messages);
-        std::printf("loopback connect + close through the connect worker (anti-freeze in use), median of %d: %.3f ms\n",
+        std::printf("loopback connect + close with the anti-freeze in use, median of %d: %.3f ms\n",
                     rounds, ConnectCloseMedianMs(peer.Port(), rounds));
     }
 
