@@ -29,7 +29,6 @@ QPushButton* TEntryDialog::AddButton(const char* name, const char* caption, QRec
     button->setObjectName(name);
     button->setGeometry(place);
     button->setCursor(Qt::PointingHandCursor);
-    button->setAutoDefault(false);
     return button;
 }
 

@@ -278,6 +278,25 @@ TEST_P(SearchTypeTest, SetsTheSearchModeFromThePreciseBox)
     EXPECT_EQ(window.SearchMode(), GetParam().SearchMode);
 }
 
+TEST_F(EntryDialogsTest, EnterOnAFocusedButtonPressesIt)
+{
+    window.Keywords().AppendRow(1, "golf", "");
+    // Ok has the focus when the search type dialog opens.
+    modal::AnswerNext(Steps({ClickBox("bsSkinCheckRadioBox1"), [](QWidget* dialog) {
+                                 dialog->findChild<QPushButton*>("btnOk")->setFocus();
+                                 QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
+                             }}));
+    Click("btnGatherData");
+    EXPECT_EQ(window.SearchMode(), 1);
+
+    modal::AnswerNext([](QWidget* dialog) {
+        dialog->findChild<QPushButton*>("btnCancel")->setFocus();
+        QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
+    });
+    Click("btnMainKeyword");
+    EXPECT_EQ(window.MainKeywordText(), "");
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Ticks, SearchTypeTest,
     testing::Values(SearchTypeCase{"PreciseAsOffered", {}, "Ok", 0},
