@@ -2,12 +2,12 @@
 // loopback, through the same code path as a click on "Gather Data" (window, status bar,
 // gauge, scratch file and all), and curl fetching the same 3,000 URLs with one
 // connection each, in the same run. Prints both rates.
-#include "app/application.h"
-#include "app/file_system.h"
-#include "app/main_window.h"
-#include "app/result_counts.h"
-#include "app/skin.h"
-#include "support/simulator_process.h"
+#include "core/file_system.h"
+#include "core/result_counts.h"
+#include "gui/application.h"
+#include "gui/main_window.h"
+#include "gui/skin.h"
+#include "support/sim/simulator_process.h"
 
 #include <QApplication>
 #include <QPushButton>

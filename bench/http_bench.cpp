@@ -141,7 +141,7 @@ private:
     std::thread FThread;
 };
 
-class IdleMessages : public TIdMessageQueue {
+class IdleMessages : public MessageQueue {
 public:
     bool MessageWaiting() override { return false; }
     void ProcessMessages() override {}
@@ -163,7 +163,7 @@ std::string RunCommand(const std::string& command)
 // Our client: bytes per second of one GET into a file.
 double OurLargeBodyRate(TIdHTTP& http, const std::string& url, const std::string& file)
 {
-    TFileStream destination(file, TFileStream::Mode::CreateEmpty);
+    FileStream destination(file, FileStream::Mode::CreateEmpty);
     const Clock::time_point start = Clock::now();
     http.HttpGet(url, destination);
     http.CloseConnection();
@@ -194,7 +194,7 @@ double OurRequestRate(TIdHTTP& http, const std::vector<std::string>& urls, const
 {
     const Clock::time_point start = Clock::now();
     for (const std::string& url : urls) {
-        TFileStream destination(file, TFileStream::Mode::CreateEmpty);
+        FileStream destination(file, FileStream::Mode::CreateEmpty);
         http.HttpGet(url, destination);
         http.CloseConnection();
     }

@@ -1,12 +1,12 @@
 // A million keywords through the main window: import, the two kinds of sort, saving the
 // table, memory, and how long the window takes to paint afterwards. Prints the figures.
-#include "app/application.h"
-#include "app/keyword_commands.h"
-#include "app/keyword_import.h"
-#include "app/locale_collator.h"
-#include "app/main_window.h"
-#include "app/results_export.h"
-#include "app/skin.h"
+#include "core/keyword_commands.h"
+#include "core/keyword_import.h"
+#include "core/results_export.h"
+#include "gui/application.h"
+#include "gui/locale_collator.h"
+#include "gui/main_window.h"
+#include "gui/skin.h"
 
 #include <QCoreApplication>
 

@@ -127,7 +127,7 @@ double ConnectCloseMedianMs(int port, int rounds)
     return Median(times);
 }
 
-class NoMessages : public TIdMessageQueue {
+class NoMessages : public MessageQueue {
 public:
     bool MessageWaiting() override { return false; }
     void ProcessMessages() override {}
@@ -149,7 +149,7 @@ double CurlRate(int port)
 }
 
 // Bytes per second for the GET and the counted body read into the memory stream.
-double ConnectionRate(int port, TMemoryStream& body)
+double ConnectionRate(int port, MemoryStream& body)
 {
     TIdTCPClient client;
     client.SetHost("127.0.0.1");
@@ -202,10 +202,10 @@ int main()
     std::vector<double> curl;
     std::vector<double> fresh;
     std::vector<double> reused;
-    TMemoryStream kept;
+    MemoryStream kept;
     for (int i = 0; i < rounds; ++i) {
         curl.push_back(CurlRate(peer.Port()));
-        TMemoryStream stream;
+        MemoryStream stream;
         fresh.push_back(ConnectionRate(peer.Port(), stream));
         reused.push_back(ConnectionRate(peer.Port(), kept));
     }

@@ -29,7 +29,7 @@ std::string WithoutQuotes(std::string value)
 
 } // namespace
 
-TIniFile::TIniFile(const std::string& fileName)
+IniFile::IniFile(const std::string& fileName)
 {
     std::ifstream file(fileName, std::ios::binary);
     if (!file)
@@ -39,14 +39,14 @@ TIniFile::TIniFile(const std::string& fileName)
     Parse(text.str());
 }
 
-TIniFile TIniFile::FromText(const std::string& text)
+IniFile IniFile::FromText(const std::string& text)
 {
-    TIniFile settings;
+    IniFile settings;
     settings.Parse(text);
     return settings;
 }
 
-void TIniFile::Parse(const std::string& text)
+void IniFile::Parse(const std::string& text)
 {
     std::istringstream lines(text);
     std::string line;
@@ -72,7 +72,7 @@ void TIniFile::Parse(const std::string& text)
     }
 }
 
-std::string TIniFile::ReadString(const std::string& section, const std::string& key) const
+std::string IniFile::ReadString(const std::string& section, const std::string& key) const
 {
     for (const Entry& entry : FEntries)
         if (SameName(entry.Section, section) && SameName(entry.Key, key))

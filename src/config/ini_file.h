@@ -7,20 +7,20 @@
 #include <string>
 #include <vector>
 
-class TIniFile {
+class IniFile {
 public:
     static constexpr std::size_t MaxValueLength = 2047;
 
     // Reads the whole file once; a file that cannot be read gives no values.
-    explicit TIniFile(const std::string& fileName);
+    explicit IniFile(const std::string& fileName);
 
     std::string ReadString(const std::string& section, const std::string& key) const;
 
     // Parses settings text directly, for callers that already hold the bytes.
-    static TIniFile FromText(const std::string& text);
+    static IniFile FromText(const std::string& text);
 
 private:
-    TIniFile() = default;
+    IniFile() = default;
     void Parse(const std::string& text);
 
     struct Entry {

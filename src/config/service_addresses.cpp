@@ -2,7 +2,7 @@
 
 #include "config/ini_file.h"
 
-ServiceAddresses ReadServiceAddresses(const TIniFile& settings)
+ServiceAddresses ReadServiceAddresses(const IniFile& settings)
 {
     ServiceAddresses addresses;
     const auto read = [&](const char* key, std::string& root) {

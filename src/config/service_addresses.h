@@ -4,7 +4,7 @@
 
 #include <string>
 
-class TIniFile;
+class IniFile;
 
 struct ServiceAddresses {
     std::string SuggestURL = "http://freekeywords.wordtracker.com";
@@ -15,4 +15,4 @@ struct ServiceAddresses {
 
 // Keys "SuggestURL", "GoogleURL", "YahooURL" and "MsnURL"; a missing or empty key keeps
 // the public root.
-ServiceAddresses ReadServiceAddresses(const TIniFile& settings);
+ServiceAddresses ReadServiceAddresses(const IniFile& settings);

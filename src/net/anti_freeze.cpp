@@ -37,7 +37,7 @@ void TIdAntiFreezeBase::YieldToUI(bool idle, bool force)
         current->PumpMessages();
 }
 
-TIdAntiFreeze::TIdAntiFreeze(TIdMessageQueue& messages) : FMessages(messages) {}
+TIdAntiFreeze::TIdAntiFreeze(MessageQueue& messages) : FMessages(messages) {}
 
 void TIdAntiFreeze::PumpMessages()
 {

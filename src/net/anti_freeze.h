@@ -1,7 +1,7 @@
 // Keeping the window usable during blocking network calls on the main thread: every
 // read wait is cut into passes with a message pump between them, and every send and
 // connect slice calls the pump too. The pump itself belongs to the program: it installs
-// a TIdMessageQueue (the Qt program handles the events with processEvents).
+// a MessageQueue (the Qt program handles the events with processEvents).
 #pragma once
 
 #include "net/component.h"
@@ -10,9 +10,9 @@
 #include <vector>
 
 // The window system's message queue as the anti-freeze sees it.
-class TIdMessageQueue {
+class MessageQueue {
 public:
-    virtual ~TIdMessageQueue() = default;
+    virtual ~MessageQueue() = default;
     virtual bool MessageWaiting() = 0;
     // Handles every waiting message, running the handlers they carry.
     virtual void ProcessMessages() = 0;
@@ -43,13 +43,13 @@ public:
 
 class TIdAntiFreeze : public TIdAntiFreezeBase {
 public:
-    explicit TIdAntiFreeze(TIdMessageQueue& messages);
+    explicit TIdAntiFreeze(MessageQueue& messages);
 
     // With ApplicationHasPriority every waiting message, otherwise at most one.
     void PumpMessages() override;
 
 private:
-    TIdMessageQueue& FMessages;
+    MessageQueue& FMessages;
 };
 
 TIdAntiFreezeBase* CurrentAntiFreeze();

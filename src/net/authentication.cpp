@@ -1,4 +1,4 @@
-#include "net/headers.h"
+#include "net/authentication.h"
 #include "net/text_case.h"
 
 namespace {

@@ -34,8 +34,8 @@ void TIdConnectThread::Execute()
 {
     try {
         TIdStack& stack = *TIdStack::StackInstance();
-        // 10009 and 10038: the socket was closed under the connect, which stays silent.
-        stack.CheckSocketResult(FTarget->ConnectToPeer(), {10009, 10038});
+        // WSAEBADF and WSAENOTSOCK: the socket was closed under the connect, which stays silent.
+        stack.CheckSocketResult(FTarget->ConnectToPeer(), {WSAEBADF, WSAENOTSOCK});
     } catch (const std::exception& error) {
         FErrorText = error.what();
     }
@@ -72,7 +72,7 @@ void TIdIOHandlerSocket::ConnectWait(int32_t timeout)
     int immediate = 0;
     try {
         if (FSocketHandle->ConnectIfAtOnce(immediate)) {
-            TIdStack::StackInstance()->CheckSocketResult(immediate, {10009, 10038});
+            TIdStack::StackInstance()->CheckSocketResult(immediate, {WSAEBADF, WSAENOTSOCK});
             return;
         }
     } catch (const EIdSocketError& error) {

@@ -66,11 +66,11 @@ public:
     virtual std::string ReadLine(const std::string& terminator = "\n", int32_t timeout = -1, int32_t maxLength = -1);
     virtual void WriteText(const std::string& text);
     virtual void WriteLine(const std::string& text);
-    virtual void WriteFromStream(TStream& stream, bool fromStart = true, int32_t size = 0, bool sendSize = false);
+    virtual void WriteFromStream(Stream& stream, bool fromStart = true, int32_t size = 0, bool sendSize = false);
 
     void ReadExact(void* destination, int32_t count);
     // count -1 without untilClosed reads a 32-bit length first.
-    void ReadToStream(TStream& stream, int32_t count = -1, bool untilClosed = false);
+    void ReadToStream(Stream& stream, int32_t count = -1, bool untilClosed = false);
     int32_t ReadInt32(bool convert = true);
     void WriteBytes(const void* data, int32_t count, bool writeNow = false);
     void WriteInt32(int32_t value, bool convert = true);

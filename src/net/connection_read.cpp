@@ -50,7 +50,7 @@ int32_t TIdTCPConnection::ReceiveIntoBuffer(bool raiseIfClosed, int32_t timeout,
 
         if (n == -1) {
             const int error = TIdStack::StackInstance()->WSGetLastError();
-            if (error != 10058 && error != 10053)
+            if (error != WSAESHUTDOWN && error != WSAECONNABORTED)
                 TIdStack::StackInstance()->ThrowSocketError(error);
             n = 0;
             if (FIOHandler)
@@ -133,7 +133,7 @@ void TIdTCPConnection::ReadExact(void* destination, int32_t count)
     FInBuffer.DropFront(count);
 }
 
-void TIdTCPConnection::ReadToStream(TStream& stream, int32_t count, bool untilClosed)
+void TIdTCPConnection::ReadToStream(Stream& stream, int32_t count, bool untilClosed)
 {
     if (count == -1 && !untilClosed)
         count = ReadInt32(true);

@@ -39,7 +39,7 @@ void TIdTCPConnection::WriteBytes(const void* data, int32_t count, bool writeNow
         FPeerClosed = n == 0;
         CheckPeerClosed(true, false);
         if (n == -1) {
-            if (error == 10058 || error == 10053 || error == 10054)
+            if (error == WSAESHUTDOWN || error == WSAECONNABORTED || error == WSAECONNRESET)
                 DropSocket();
             TIdStack::StackInstance()->ThrowSocketError(error);
         }
@@ -103,7 +103,7 @@ void TIdTCPConnection::DiscardWriteCache()
         FWriteCache->ClearAll();
 }
 
-void TIdTCPConnection::WriteFromStream(TStream& stream, bool fromStart, int32_t size, bool sendSize)
+void TIdTCPConnection::WriteFromStream(Stream& stream, bool fromStart, int32_t size, bool sendSize)
 {
     if (fromStart)
         stream.SetPosition(0);

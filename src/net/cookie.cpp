@@ -3,6 +3,7 @@
 #include "net/cookies.h"
 
 #include "net/errors.h"
+#include "net/number_text.h"
 #include "net/text_case.h"
 #include "net/uri.h"
 

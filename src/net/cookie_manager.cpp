@@ -115,7 +115,7 @@ void TIdCookieManager::DropExpiredCookies()
 {
     TIdCookieList& domains = FStore->LockDomains(TIdCookies::LockMode::ReadWrite);
     try {
-        const TDateTime now = LocalNow();
+        const DateTime now = LocalNow();
         for (int domain = 0; domain < domains.Count(); ++domain) {
             TIdCookieList& cookies = domains.CookiesAt(domain);
             for (int entry = cookies.Count() - 1; entry >= 0; --entry) {

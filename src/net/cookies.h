@@ -5,7 +5,8 @@
 #pragma once
 
 #include "net/component.h"
-#include "net/headers.h"
+#include "net/date_time.h"
+#include "net/header_list.h"
 
 #include <atomic>
 #include <cstdint>
@@ -19,6 +20,16 @@
 
 class TIdCookies;
 class TIdURI;
+
+// --- Host names ------------------------------------------------------------------------------
+
+// Four dot-separated numbers 0 to 255 (after trimming); text after a fourth dot is not
+// looked at.
+bool IsIPv4Address(std::string_view text);
+// Neither an IPv4 address nor a text beginning with ".".
+bool IsPlainHostName(std::string_view text);
+// The host from its first "." on, or the whole host when it has none.
+std::string ParentDomainOf(std::string_view host);
 
 enum TCookieFlavor { cfNetscape = 0, cfRFC2109 = 1, cfRFC2965 = 2 };
 

@@ -1,5 +1,5 @@
+#include "net/date_time.h"
 #include "net/errors.h"
-#include "net/headers.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,7 +8,7 @@
 namespace {
 
 constexpr int64_t MillisecondsPerDay = 86400000;
-// Days from 1 January 1970 back to 30 December 1899, day 0 of a TDateTime.
+// Days from 1 January 1970 back to 30 December 1899, day 0 of a DateTime.
 constexpr int64_t UnixEpochDay = 25569;
 
 // Days since 1 January 1970 of a proleptic Gregorian date.
@@ -49,7 +49,7 @@ int DaysInMonth(int year, int month)
 // Whole days and the millisecond of the day. The whole days are the truncated value and
 // the time of day is the fraction's absolute value, so a negative date-time keeps its
 // time of day the way the day count defines it.
-void SplitDateTime(TDateTime dateTime, int64_t& days, int64_t& millisecondOfDay)
+void SplitDateTime(DateTime dateTime, int64_t& days, int64_t& millisecondOfDay)
 {
     days = static_cast<int64_t>(std::trunc(dateTime));
     millisecondOfDay = std::llround(std::fabs(dateTime - static_cast<double>(days)) * MillisecondsPerDay);
@@ -69,7 +69,7 @@ std::tm LocalTimeNow(std::time_t now)
 
 } // namespace
 
-bool TryEncodeDate(int year, int month, int day, TDateTime& date)
+bool TryEncodeDate(int year, int month, int day, DateTime& date)
 {
     if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month))
         return false;
@@ -77,7 +77,7 @@ bool TryEncodeDate(int year, int month, int day, TDateTime& date)
     return true;
 }
 
-bool TryEncodeTime(int hours, int minutes, int seconds, int milliseconds, TDateTime& time)
+bool TryEncodeTime(int hours, int minutes, int seconds, int milliseconds, DateTime& time)
 {
     if (hours < 0 || hours > 23 || minutes < 0 || minutes > 59 || seconds < 0 || seconds > 59 || milliseconds < 0 ||
         milliseconds > 999)
@@ -87,7 +87,7 @@ bool TryEncodeTime(int hours, int minutes, int seconds, int milliseconds, TDateT
     return true;
 }
 
-void DecodeDate(TDateTime dateTime, int& year, int& month, int& day)
+void DecodeDate(DateTime dateTime, int& year, int& month, int& day)
 {
     int64_t days = 0;
     int64_t millisecondOfDay = 0;
@@ -95,7 +95,7 @@ void DecodeDate(TDateTime dateTime, int& year, int& month, int& day)
     CivilFromDays(days - UnixEpochDay, year, month, day);
 }
 
-void DecodeTime(TDateTime dateTime, int& hours, int& minutes, int& seconds, int& milliseconds)
+void DecodeTime(DateTime dateTime, int& hours, int& minutes, int& seconds, int& milliseconds)
 {
     int64_t days = 0;
     int64_t millisecondOfDay = 0;
@@ -106,7 +106,7 @@ void DecodeTime(TDateTime dateTime, int& hours, int& minutes, int& seconds, int&
     hours = static_cast<int>(millisecondOfDay / 3600000);
 }
 
-int DayOfWeek(TDateTime dateTime)
+int DayOfWeek(DateTime dateTime)
 {
     int64_t days = 0;
     int64_t millisecondOfDay = 0;
@@ -115,20 +115,20 @@ int DayOfWeek(TDateTime dateTime)
     return static_cast<int>(((days + 6) % 7 + 7) % 7) + 1;
 }
 
-TDateTime LocalNow()
+DateTime LocalNow()
 {
     std::timespec now{};
     std::timespec_get(&now, TIME_UTC);
     const std::tm local = LocalTimeNow(now.tv_sec);
-    TDateTime date = 0;
-    TDateTime time = 0;
+    DateTime date = 0;
+    DateTime time = 0;
     TryEncodeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, date);
     TryEncodeTime(local.tm_hour, local.tm_min, std::min(local.tm_sec, 59), static_cast<int>(now.tv_nsec / 1000000),
                   time);
     return date + time;
 }
 
-TDateTime LocalUtcOffset()
+DateTime LocalUtcOffset()
 {
     const std::tm local = LocalTimeNow(std::time(nullptr));
     return static_cast<double>(local.tm_gmtoff) / SecondsPerDay;

@@ -1,4 +1,4 @@
-#include "net/headers.h"
+#include "net/header_list.h"
 #include "net/text_case.h"
 
 namespace {

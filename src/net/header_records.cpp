@@ -1,12 +1,13 @@
 #include "net/errors.h"
-#include "net/headers.h"
+#include "net/header_records.h"
+#include "net/number_text.h"
 #include "net/text_case.h"
 
 #include <limits>
 
 namespace {
 
-void SetDate(TIdHeaderList& lines, std::string_view name, TDateTime date)
+void SetDate(TIdHeaderList& lines, std::string_view name, DateTime date)
 {
     if (date > 0)
         lines.SetValueOf(name, FormatInternetDate(date));

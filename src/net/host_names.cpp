@@ -1,4 +1,5 @@
-#include "net/headers.h"
+#include "net/cookies.h"
+#include "net/number_text.h"
 #include "net/text_case.h"
 #include "net/uri.h"
 

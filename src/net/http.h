@@ -7,7 +7,8 @@
 #pragma once
 
 #include "net/connection.h"
-#include "net/headers.h"
+#include "net/header_records.h"
+#include "net/prepare_target.h"
 #include "net/uri.h"
 
 #include <cstdint>
@@ -17,6 +18,12 @@
 
 class TIdCookieManager;
 class TIdCustomHTTP;
+
+// How long a body that is read only to be thrown away (a redirect's, or one before an
+// authorization retry) may keep the next request waiting.
+constexpr int32_t DiscardedBodyReadTimeout = 4000;
+// How long the error page of a status error may keep the error waiting.
+constexpr int32_t ErrorPageReadTimeout = 2000;
 
 // What a response means for the request loop.
 enum TNextStep {
@@ -72,7 +79,7 @@ public:
 
     // GETs url and writes the body of the final response into destination from its
     // current position. Returns only when the exchange ended as done.
-    void HttpGet(const std::string& url, TStream& destination);
+    void HttpGet(const std::string& url, Stream& destination);
     // The status line of the last response read; empty before the first one.
     const std::string& StatusLine() const { return FProtocol->Response.StatusLine; }
 
@@ -117,7 +124,7 @@ public:
 protected:
     // The request loop: one pass per request on the wire, until a response is done.
     // On every ending the connection is closed unless the last response keeps it.
-    void RunRequest(TIdHTTPMethod method, const std::string& url, TStream* uploadStream, TStream* destination);
+    void RunRequest(TIdHTTPMethod method, const std::string& url, Stream* uploadStream, Stream* destination);
     void OpenAndSend(TIdHTTPRequest& request, TIdHTTPResponse& response);
     // Points Host and Port at the current URI (or the proxy), closing a connection to
     // another peer. "https" raises EIdIOHandlerPropInvalid: there is no secure transport.
@@ -135,7 +142,7 @@ protected:
     void ReadBody(TIdHTTPResponse& response);
     // Reads the body into a scratch stream and throws it away.
     void DiscardBody(TIdHTTPResponse& response);
-    // Reads the error page (with a 2000 ms read limit) and raises
+    // Reads the error page (within ErrorPageReadTimeout) and raises
     // EIdHTTPProtocolException with the status line, code and page.
     [[noreturn]] void RaiseStatusError();
     // Whether to follow: HandleRedirects, unless OnRedirect decides otherwise (it may

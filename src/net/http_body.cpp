@@ -4,6 +4,7 @@
 
 #include "net/errors.h"
 #include "net/streams.h"
+#include "net/text_case.h"
 
 namespace {
 
@@ -17,14 +18,8 @@ int32_t ChunkSize(const std::string& line)
         return 0;
     uint32_t size = 0;
     for (const char c : digits) {
-        int digit;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        else
+        const int digit = HexDigitValue(c);
+        if (digit < 0)
             return 0;
         size = size * 16 + static_cast<uint32_t>(digit);
     }
@@ -46,15 +41,15 @@ public:
 
 private:
     TIdHTTPResponse& FResponse;
-    TStream* FSaved;
-    TMemoryStream FScratch;
+    Stream* FSaved;
+    MemoryStream FScratch;
 };
 
 } // namespace
 
 void TIdCustomHTTP::ReadBody(TIdHTTPResponse& response)
 {
-    TStream* const stream = response.BodyStream;
+    Stream* const stream = response.BodyStream;
     if (!stream)
         return;
 
@@ -88,7 +83,7 @@ void TIdCustomHTTP::RaiseStatusError()
 {
     TIdHTTPResponse& response = FProtocol->Response;
     std::string bodyText;
-    WithReadTimeout(2000, [&] {
+    WithReadTimeout(ErrorPageReadTimeout, [&] {
         ScratchBody scratch(response);
         ReadBody(response);
         bodyText = scratch.Text();

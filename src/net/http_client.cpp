@@ -14,7 +14,7 @@ TIdCustomHTTP::~TIdCustomHTTP()
     SetCookieManager(nullptr);
 }
 
-void TIdCustomHTTP::HttpGet(const std::string& url, TStream& destination)
+void TIdCustomHTTP::HttpGet(const std::string& url, Stream& destination)
 {
     RunRequest(TIdHTTPMethod::hmGet, url, nullptr, &destination);
 }

@@ -94,7 +94,7 @@ TNextStep TIdHTTPProtocol::DecideNextStep()
         }
         if (FClient.IsConnected()) {
             try {
-                FClient.WithReadTimeout(4000, [this] { FClient.DiscardBody(Response); });
+                FClient.WithReadTimeout(DiscardedBodyReadTimeout, [this] { FClient.DiscardBody(Response); });
             } catch (const std::exception&) {
                 // The redirect's own body does not matter.
             }
@@ -127,7 +127,7 @@ TNextStep TIdHTTPProtocol::DecideNextStep()
 
     if (FClient.IsConnected()) {
         if (discardBody) {
-            FClient.WithReadTimeout(4000, [this] {
+            FClient.WithReadTimeout(DiscardedBodyReadTimeout, [this] {
                 try {
                     FClient.DiscardBody(Response);
                 } catch (const std::exception&) {

@@ -3,10 +3,11 @@
 #include "net/http.h"
 
 #include "net/errors.h"
+#include "net/number_text.h"
 #include "net/text_case.h"
 
-void TIdCustomHTTP::RunRequest(TIdHTTPMethod method, const std::string& url, TStream* uploadStream,
-                               TStream* destination)
+void TIdCustomHTTP::RunRequest(TIdHTTPMethod method, const std::string& url, Stream* uploadStream,
+                               Stream* destination)
 {
     TIdHTTPRequest& request = FProtocol->Request;
     TIdHTTPResponse& response = FProtocol->Response;

@@ -1,4 +1,5 @@
-#include "net/headers.h"
+#include "net/date_time.h"
+#include "net/number_text.h"
 #include "net/text_case.h"
 #include "net/uri.h"
 
@@ -46,7 +47,7 @@ const char* DateDelimiter(const std::string& text)
 
 } // namespace
 
-TDateTime ParseInternetDate(std::string& text)
+DateTime ParseInternetDate(std::string& text)
 {
     text = Trim(text);
     if (text.empty())
@@ -85,7 +86,7 @@ TDateTime ParseInternetDate(std::string& text)
     else if (year < 100)
         year += 1900;
 
-    TDateTime result = 0;
+    DateTime result = 0;
     if (!TryEncodeDate(year, month, day, result))
         return 0;
 
@@ -94,7 +95,7 @@ TDateTime ParseInternetDate(std::string& text)
         const int hours = StrToIntDef(TakeToken(time, ":"), 0);
         const int minutes = StrToIntDef(TakeToken(time, ":"), 0);
         const int seconds = StrToIntDef(TakeToken(time, " "), 0);
-        TDateTime timeOfDay = 0;
+        DateTime timeOfDay = 0;
         if (!TryEncodeTime(hours, minutes, seconds, 0, timeOfDay))
             return 0;
         result += timeOfDay;
@@ -103,21 +104,21 @@ TDateTime ParseInternetDate(std::string& text)
     return result;
 }
 
-TDateTime InternetDateToLocal(std::string text)
+DateTime InternetDateToLocal(std::string text)
 {
-    const TDateTime date = ParseInternetDate(text);
-    const TDateTime zoneOffset = text.size() > 4 ? ParseZoneOffset(text) : 0;
+    const DateTime date = ParseInternetDate(text);
+    const DateTime zoneOffset = text.size() > 4 ? ParseZoneOffset(text) : 0;
     return date - zoneOffset + LocalUtcOffset();
 }
 
-TDateTime ParseZoneOffset(std::string_view text)
+DateTime ParseZoneOffset(std::string_view text)
 {
     const std::string_view zone = TrimView(text).substr(0, 5);
     if (zone.size() < 5 || (zone[0] != '+' && zone[0] != '-'))
         return 0;
     int32_t hours = 0;
     int32_t minutes = 0;
-    TDateTime offset = 0;
+    DateTime offset = 0;
     const auto isDigits = [](std::string_view digits) {
         return digits.find_first_not_of("0123456789") == std::string_view::npos;
     };
@@ -127,7 +128,7 @@ TDateTime ParseZoneOffset(std::string_view text)
     return zone[0] == '-' ? -offset : offset;
 }
 
-std::string FormatZoneOffset(TDateTime offset, bool asGMT)
+std::string FormatZoneOffset(DateTime offset, bool asGMT)
 {
     if (offset == 0 && asGMT)
         return "GMT";
@@ -137,7 +138,7 @@ std::string FormatZoneOffset(TDateTime offset, bool asGMT)
     return text;
 }
 
-std::string FormatInternetDate(TDateTime dateTime, bool asGMT)
+std::string FormatInternetDate(DateTime dateTime, bool asGMT)
 {
     int year = 0;
     int month = 0;

@@ -3,7 +3,6 @@
 #include "net/errors.h"
 #include "net/socket_layer.h"
 
-#include <strings.h>
 
 namespace {
 
@@ -33,7 +32,7 @@ void TIdIOHandlerSocket::ConnectSocket(const std::string& host, int32_t port, co
     handle.BindLocal();
 
     // "localhost" is answered without a lookup, so it is not reported as resolving.
-    if (!TIdStack::IsIPv4Text(host) && strcasecmp(host.c_str(), "LOCALHOST") != 0)
+    if (!TIdStack::IsIPv4Text(host) && !TIdStack::IsLocalHostName(host))
         ReportStatus(hsResolving, {host});
     handle.SetPeerAddress(stack.LookupHost(host), port);
 

@@ -1,5 +1,5 @@
 #include "net/errors.h"
-#include "net/headers.h"
+#include "net/number_text.h"
 
 #include <cstdint>
 

@@ -1,5 +1,6 @@
 #include "net/errors.h"
-#include "net/headers.h"
+#include "net/number_text.h"
+#include "net/prepare_target.h"
 #include "net/streams.h"
 #include "net/text_case.h"
 #include "net/uri.h"

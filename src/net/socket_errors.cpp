@@ -14,11 +14,9 @@ struct SocketErrorEntry {
     const char* Text;
 };
 
-constexpr int HostNotFound = 11001;
-
 constexpr SocketErrorEntry SocketErrors[] = {
     {10004, EINTR, "Interrupted system call."},
-    {10009, EBADF, "Bad file number."},
+    {WSAEBADF, EBADF, "Bad file number."},
     {10013, EACCES, "Access denied."},
     {10014, EFAULT, "Bad address."},
     {10022, EINVAL, "Invalid argument."},
@@ -27,7 +25,7 @@ constexpr SocketErrorEntry SocketErrors[] = {
     {10035, EAGAIN, "Operation would block. "},
     {10036, EINPROGRESS, "Operation now in progress."},
     {10037, EALREADY, "Operation already in progress."},
-    {10038, ENOTSOCK, "Socket operation on non-socket."},
+    {WSAENOTSOCK, ENOTSOCK, "Socket operation on non-socket."},
     {10039, EDESTADDRREQ, "Destination address required."},
     {10040, EMSGSIZE, "Message too long."},
     {10041, EPROTOTYPE, "Protocol wrong type for socket."},
@@ -37,18 +35,18 @@ constexpr SocketErrorEntry SocketErrors[] = {
     {10045, EOPNOTSUPP, "Operation not supported on socket."},
     {10046, EPFNOSUPPORT, "Protocol family not supported."},
     {10047, EAFNOSUPPORT, "Address family not supported by protocol family."},
-    {10048, EADDRINUSE, "Address already in use."},
+    {WSAEADDRINUSE, EADDRINUSE, "Address already in use."},
     {10049, EADDRNOTAVAIL, "Cannot assign requested address."},
     {10050, ENETDOWN, "Network is down."},
     {10051, ENETUNREACH, "Network is unreachable."},
     {10052, ENETRESET, "Net dropped connection or reset."},
-    {10053, ECONNABORTED, "Software caused connection abort."},
-    {10054, ECONNRESET, "Connection reset by peer."},
+    {WSAECONNABORTED, ECONNABORTED, "Software caused connection abort."},
+    {WSAECONNRESET, ECONNRESET, "Connection reset by peer."},
     {10055, ENOBUFS, "No buffer space available."},
     {10056, EISCONN, "Socket is already connected."},
     {10057, ENOTCONN, "Socket is not connected."},
-    {10058, ESHUTDOWN, "Cannot send or receive after socket is closed."},
-    {10058, EPIPE, "Cannot send or receive after socket is closed."},
+    {WSAESHUTDOWN, ESHUTDOWN, "Cannot send or receive after socket is closed."},
+    {WSAESHUTDOWN, EPIPE, "Cannot send or receive after socket is closed."},
     {10059, ETOOMANYREFS, "Too many references, cannot splice."},
     {10060, ETIMEDOUT, "Connection timed out."},
     {10061, ECONNREFUSED, "Connection refused."},
@@ -57,7 +55,7 @@ constexpr SocketErrorEntry SocketErrors[] = {
     {10064, EHOSTDOWN, "Host is down."},
     {10065, EHOSTUNREACH, "No route to host."},
     {10066, ENOTEMPTY, "Directory not empty"},
-    {HostNotFound, 0, "Host not found."},
+    {WSAHOST_NOT_FOUND, 0, "Host not found."},
 };
 
 thread_local int LastSocketError = 0;
@@ -80,11 +78,6 @@ int TIdStack::WinSockErrorNumber(int platformError)
             return entry.WinSockNumber;
     }
     return platformError;
-}
-
-int TIdStack::HostNotFoundError()
-{
-    return HostNotFound;
 }
 
 int TIdStack::WSGetLastError() const

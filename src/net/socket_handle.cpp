@@ -15,8 +15,6 @@ TIdStack& Stack()
     return *TIdStack::StackInstance();
 }
 
-constexpr int AddressInUse = 10048;
-
 void RaiseSignal(int signal)
 {
     const uint64_t one = 1;
@@ -94,7 +92,7 @@ void TIdSocketHandle::BindLocal()
     TIdStack& stack = Stack();
     if (Port != 0 || ClientPortMin == 0 || ClientPortMax == 0) {
         if (stack.WSBind(FSocketValue, IP, Port) != 0) {
-            if (stack.WSGetLastError() == AddressInUse)
+            if (stack.WSGetLastError() == WSAEADDRINUSE)
                 throw EIdCouldNotBindSocket();
             stack.ThrowSocketError(stack.WSGetLastError());
         }
@@ -105,7 +103,7 @@ void TIdSocketHandle::BindLocal()
         for (int32_t port = ClientPortMax; port >= ClientPortMin && !bound; --port) {
             if (stack.WSBind(FSocketValue, IP, port) == 0)
                 bound = true;
-            else if (stack.WSGetLastError() != AddressInUse)
+            else if (stack.WSGetLastError() != WSAEADDRINUSE)
                 stack.ThrowSocketError(stack.WSGetLastError());
         }
         if (!bound)

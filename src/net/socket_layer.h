@@ -14,6 +14,16 @@
 #include <string>
 #include <thread>
 
+// The WinSock error numbers the transport acts on. Their texts, and the platform errno
+// values that map onto them, are in the one table in socket_errors.cpp.
+constexpr int WSAEBADF = 10009;
+constexpr int WSAENOTSOCK = 10038;
+constexpr int WSAEADDRINUSE = 10048;
+constexpr int WSAECONNABORTED = 10053;
+constexpr int WSAECONNRESET = 10054;
+constexpr int WSAESHUTDOWN = 10058;
+constexpr int WSAHOST_NOT_FOUND = 11001;
+
 // The process-wide socket layer. It exists while at least one component exists.
 class TIdStack {
 public:
@@ -22,10 +32,12 @@ public:
     static int StackUsers();
     static TIdStack* StackInstance();
 
-    // "localhost" in any case and IPv4 texts need no lookup; any other name gives its
-    // first IPv4 address, or raises EIdSocketError 11001.
+    // Names that need no lookup: "localhost" in any case and IPv4 texts; any other name
+    // gives its first IPv4 address, or raises EIdSocketError WSAHOST_NOT_FOUND.
     std::string LookupHost(const std::string& host);
-    // Four dot-separated integers from 0 to 255.
+    static bool IsLocalHostName(const std::string& host);
+    // Exactly four dot-separated integers from 0 to 255 (1.2.3 and 1.2.3.4.5 fail). The
+    // cookies' IsIPv4Address is looser: it trims and ignores what follows a fourth dot.
     static bool IsIPv4Text(const std::string& text);
 
     // A result of -1 raises EIdSocketError for the calling thread's last error unless
@@ -35,8 +47,6 @@ public:
     static std::string SocketErrorText(int errorNumber);
     // The WinSock number for a platform errno value; an unknown value is kept as it is.
     static int WinSockErrorNumber(int platformError);
-    // The number a failed name lookup is reported with.
-    static int HostNotFoundError();
     // The WinSock number of the calling thread's last failed socket call.
     int WSGetLastError() const;
     void SetLastError(int errorNumber);
@@ -44,7 +54,7 @@ public:
     // The socket calls. Each returns -1 on failure with the thread's last error set.
     int WSSocket();
     int WSBind(int socket, const std::string& ip, int32_t port);
-    // A connect that gives up with 10038 as soon as abandonSignal becomes readable.
+    // A connect that gives up with WSAENOTSOCK as soon as abandonSignal becomes readable.
     // A connect in two steps: WSStartConnect never waits and answers 0 (connected), -1
     // (failed, with the error number set) or ConnectInProgress; WSFinishConnect waits at
     // most timeout ms (-1: no limit) for the connect or the abandon signal, with the same
@@ -91,7 +101,7 @@ public:
     // ended at once (as a loopback connect does), false when it is still in progress and
     // ConnectToPeer must wait for it.
     bool ConnectIfAtOnce(int& result);
-    // Wakes a ConnectToPeer running on another thread, which then fails with 10038.
+    // Wakes a ConnectToPeer running on another thread, which then fails with WSAENOTSOCK.
     void AbandonConnect();
     // Sliced into passes that pump messages while the anti-freeze is in use.
     bool PollReadable(int32_t timeout);

@@ -97,9 +97,14 @@ bool TIdStack::IsIPv4Text(const std::string& text)
     return true;
 }
 
+bool TIdStack::IsLocalHostName(const std::string& host)
+{
+    return strcasecmp(host.c_str(), "LOCALHOST") == 0;
+}
+
 std::string TIdStack::LookupHost(const std::string& host)
 {
-    if (strcasecmp(host.c_str(), "LOCALHOST") == 0)
+    if (IsLocalHostName(host))
         return "127.0.0.1";
     if (IsIPv4Text(host))
         return host;
@@ -109,8 +114,8 @@ std::string TIdStack::LookupHost(const std::string& host)
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* found = nullptr;
     if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) {
-        SetLastError(HostNotFoundError());
-        ThrowSocketError(HostNotFoundError());
+        SetLastError(WSAHOST_NOT_FOUND);
+        ThrowSocketError(WSAHOST_NOT_FOUND);
     }
     std::string ip;
     int32_t port = 0;

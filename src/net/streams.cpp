@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-int64_t TMemoryStream::Read(void* buffer, int64_t count)
+int64_t MemoryStream::Read(void* buffer, int64_t count)
 {
     const int64_t available = std::max<int64_t>(0, Size() - FPosition);
     const int64_t n = std::clamp<int64_t>(count, 0, available);
@@ -17,7 +17,7 @@ int64_t TMemoryStream::Read(void* buffer, int64_t count)
     return n;
 }
 
-int64_t TMemoryStream::Write(const void* buffer, int64_t count)
+int64_t MemoryStream::Write(const void* buffer, int64_t count)
 {
     if (count <= 0)
         return 0;
@@ -28,18 +28,18 @@ int64_t TMemoryStream::Write(const void* buffer, int64_t count)
     return count;
 }
 
-void TMemoryStream::SetPosition(int64_t position)
+void MemoryStream::SetPosition(int64_t position)
 {
     FPosition = std::max<int64_t>(0, position);
 }
 
-void TMemoryStream::SetSize(int64_t size)
+void MemoryStream::SetSize(int64_t size)
 {
     FData.resize(static_cast<size_t>(std::max<int64_t>(0, size)));
     FPosition = std::min(FPosition, Size());
 }
 
-TFileStream::TFileStream(const std::string& fileName, Mode mode) : FFileName(fileName)
+FileStream::FileStream(const std::string& fileName, Mode mode) : FFileName(fileName)
 {
     if (mode != Mode::OpenRead) {
         const int emptied = mode == Mode::CreateEmpty ? O_TRUNC : 0;
@@ -53,18 +53,18 @@ TFileStream::TFileStream(const std::string& fileName, Mode mode) : FFileName(fil
     }
 }
 
-TFileStream::~TFileStream()
+FileStream::~FileStream()
 {
     if (FHandle >= 0)
         ::close(FHandle);
 }
 
-void TFileStream::Fail(const char* what) const
+void FileStream::Fail(const char* what) const
 {
     throw EFileStreamError(std::string(what) + " \"" + FFileName + "\". " + std::strerror(errno));
 }
 
-int64_t TFileStream::Read(void* buffer, int64_t count)
+int64_t FileStream::Read(void* buffer, int64_t count)
 {
     int64_t done = 0;
     auto* out = static_cast<char*>(buffer);
@@ -83,7 +83,7 @@ int64_t TFileStream::Read(void* buffer, int64_t count)
     return done;
 }
 
-int64_t TFileStream::Write(const void* buffer, int64_t count)
+int64_t FileStream::Write(const void* buffer, int64_t count)
 {
     int64_t done = 0;
     const auto* in = static_cast<const char*>(buffer);
@@ -100,12 +100,12 @@ int64_t TFileStream::Write(const void* buffer, int64_t count)
     return done;
 }
 
-void TFileStream::SetPosition(int64_t position)
+void FileStream::SetPosition(int64_t position)
 {
     FPosition = std::max<int64_t>(0, position);
 }
 
-int64_t TFileStream::Size() const
+int64_t FileStream::Size() const
 {
     struct stat info {};
     if (::fstat(FHandle, &info) != 0)
@@ -113,7 +113,7 @@ int64_t TFileStream::Size() const
     return info.st_size;
 }
 
-void TFileStream::SetSize(int64_t size)
+void FileStream::SetSize(int64_t size)
 {
     if (::ftruncate(FHandle, std::max<int64_t>(0, size)) != 0)
         Fail("Cannot set the size of file");

@@ -7,9 +7,9 @@
 #include <stdexcept>
 #include <string>
 
-class TStream {
+class Stream {
 public:
-    virtual ~TStream() = default;
+    virtual ~Stream() = default;
 
     // Moves up to count bytes from the current position; returns the number moved.
     virtual int64_t Read(void* buffer, int64_t count) = 0;
@@ -23,10 +23,10 @@ public:
     virtual void SetSize(int64_t size) = 0;
 };
 
-class TMemoryStream : public TStream {
+class MemoryStream : public Stream {
 public:
-    TMemoryStream() = default;
-    explicit TMemoryStream(std::string data) : FData(std::move(data)) {}
+    MemoryStream() = default;
+    explicit MemoryStream(std::string data) : FData(std::move(data)) {}
 
     int64_t Read(void* buffer, int64_t count) override;
     int64_t Write(const void* buffer, int64_t count) override;
@@ -49,7 +49,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-class TFileStream : public TStream {
+class FileStream : public Stream {
 public:
     // CreateEmpty empties an existing file. Overwrite writes over it from the start and
     // leaves cutting it to what was written (SetSize(Position())) to the writer: a file
@@ -57,10 +57,10 @@ public:
     // costs far more than the write itself when a small file is rewritten many times.
     enum class Mode { CreateEmpty, Overwrite, OpenRead };
 
-    TFileStream(const std::string& fileName, Mode mode);
-    ~TFileStream() override;
-    TFileStream(const TFileStream&) = delete;
-    TFileStream& operator=(const TFileStream&) = delete;
+    FileStream(const std::string& fileName, Mode mode);
+    ~FileStream() override;
+    FileStream(const FileStream&) = delete;
+    FileStream& operator=(const FileStream&) = delete;
 
     int64_t Read(void* buffer, int64_t count) override;
     int64_t Write(const void* buffer, int64_t count) override;

@@ -1,5 +1,5 @@
-// Small text helpers of the network layer for 8-bit text: ASCII-only case folding and
-// trimming of blanks and control characters (every byte of code 32 or less).
+// Small helpers for 8-bit text: ASCII-only case folding, hexadecimal digits, and trimming
+// of blanks and control characters (every byte of code 32 or less).
 #pragma once
 
 #include <string>
@@ -21,6 +21,18 @@ inline std::string UpperAscii(std::string_view text)
     for (char& c : upper)
         c = UpperAscii(c);
     return upper;
+}
+
+// 0 to 15 for a hexadecimal digit of either case; -1 for any other byte.
+inline int HexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
 }
 
 inline bool SameTextAscii(std::string_view a, std::string_view b)

@@ -1,15 +1,9 @@
-// URLs: splitting an absolute or relative URL into its parts, composing it back,
-// resolving a relative path against the previous one, and preparing the request target
-// and Host value of each request from the client's current URI. Nothing is encoded:
-// the target goes out byte for byte as the URL holds it, except that backslashes
-// become slashes, the fragment is cut off and relative paths are merged.
+// URLs: splitting an absolute or relative URL into its parts, composing it back, and
+// resolving a relative path against the previous one.
 #pragma once
 
 #include <string>
 #include <string_view>
-
-class TIdHTTPRequest;
-enum class TIdHTTPProtocolVersion;
 
 enum TIdURIOptions : unsigned {
     uoNone = 0,
@@ -70,12 +64,3 @@ int PosBackward(std::string_view sub, std::string_view text, int start = -1);
 // delimiter collapse, "x/../" segments are dropped ("./" segments stay), and a trailing
 // delimiter is kept only when path is empty or ends with one.
 std::string MergePath(std::string_view base, std::string_view path, char delimiter = '/');
-
-// Merges the request's URL (its Target) into the client's current URI and sets the
-// request's Target to the request target, its Username and Password (from the URL's
-// user info), ContentLength (the upload size for POST and PUT, else -1) and Host
-// (host, plus ":" and port unless the port is 80). A URL without a port keeps a port
-// other than 0, 80 and 443 from the current URI, and otherwise takes its protocol's
-// default. Raises EIdUnknownProtocol for a protocol other than http or https that needs
-// a default port, and EIdException for OPTIONS, TRACE, PUT and DELETE under HTTP 1.0.
-void PrepareTarget(TIdURI& currentUri, TIdHTTPRequest& request, TIdHTTPProtocolVersion version);

@@ -1,9 +1,10 @@
-#include "app/file_system.h"
-#include "app/keyword_sort.h"
-#include "app/main_window.h"
-#include "support/modal_answerer.h"
-#include "support/scripted_server.h"
-#include "support/simulator_process.h"
+#include "core/file_system.h"
+#include "core/keyword_sort.h"
+#include "gui/main_window.h"
+#include "support/gui/modal_answerer.h"
+#include "support/net/request_head.h"
+#include "support/net/scripted_server.h"
+#include "support/sim/simulator_process.h"
 
 #include <QCheckBox>
 #include <QHeaderView>
@@ -138,12 +139,8 @@ TEST_F(GatherDataTest, PreciseSearchSendsQuotedPhrasesAndWritesEveryCount)
         "GET /search?p=%22soccer%22 HTTP/1.1", "GET /results.aspx?q=%22soccer%22 HTTP/1.1"};
     for (size_t i = 0; i < expected.size(); ++i)
         EXPECT_EQ(RequestLine(server.Received(i)), expected[i]);
-    EXPECT_EQ(server.Received(0), "GET /search?q=%22golf+clubs%22 HTTP/1.1\r\n"
-                                  "Content-Type: text/html\r\n"
-                                  "Host: 127.0.0.1:" + std::to_string(server.Port()) + "\r\n"
-                                  "Accept: text/html, */*\r\n"
-                                  "User-Agent: Mozilla/3.0 (compatible; Talvira)\r\n"
-                                  "\r\n");
+    EXPECT_EQ(server.Received(0),
+              ProgramRequestHead("/search?q=%22golf+clubs%22", "127.0.0.1:" + std::to_string(server.Port())));
     EXPECT_EQ(MainStatus(), "Process completed sucessfull!");
     EXPECT_EQ(Button("btnGatherData")->text(), "Gather Data");
     EXPECT_EQ(window->SearchMode(), 0);

@@ -1,9 +1,9 @@
-#include "app/page_fetch.h"
+#include "core/page_fetch.h"
 #include "net/errors.h"
 #include "net/http.h"
 #include "net/streams.h"
-#include "support/recording_display.h"
-#include "support/scripted_server.h"
+#include "support/core/recording_display.h"
+#include "support/net/scripted_server.h"
 
 #include <gtest/gtest.h>
 
@@ -53,7 +53,7 @@ protected:
     TIdHTTP client;
     RecordingDisplay display;
     bool stop = false;
-    TPageFetch fetch{client, display, stop, scratch.string()};
+    PageFetch fetch{client, display, stop, scratch.string()};
 };
 
 TEST_F(PageFetchTest, WithTheStopFlagSetNothingHappens)
@@ -167,7 +167,7 @@ TEST_F(PageFetchTest, AScratchFileThatCannotBeCreatedIsNotAConnectionError)
 {
     ScriptedServer server({});
     bool stopFlag = false;
-    TPageFetch nowhere(client, display, stopFlag, (folder / "missing folder" / "test.html").string());
+    PageFetch nowhere(client, display, stopFlag, (folder / "missing folder" / "test.html").string());
     std::string page = "old";
     EXPECT_THROW(nowhere.FetchPage(Url(server), page), EFileStreamError);
     EXPECT_FALSE(stopFlag);

@@ -1,10 +1,10 @@
-#include "app/file_system.h"
-#include "app/main_window.h"
-#include "dialogs/add_keywords_dialog.h"
-#include "dialogs/main_keyword_dialog.h"
-#include "dialogs/select_search_dialog.h"
-#include "support/modal_answerer.h"
-#include "support/window_test.h"
+#include "core/file_system.h"
+#include "gui/dialogs/add_keywords_dialog.h"
+#include "gui/dialogs/main_keyword_dialog.h"
+#include "gui/dialogs/select_search_dialog.h"
+#include "gui/main_window.h"
+#include "support/gui/modal_answerer.h"
+#include "support/gui/window_test.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

@@ -1,4 +1,4 @@
-#include "app/gauge.h"
+#include "gui/gauge.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@ namespace {
 
 TEST(Gauge, StartsAtZeroOfAHundredShownAsAPercentage)
 {
-    TGauge gauge;
+    Gauge gauge;
     EXPECT_EQ(gauge.Progress(), 0);
     EXPECT_EQ(gauge.MaxValue(), 100);
     EXPECT_EQ(gauge.text(), "0%");
@@ -16,7 +16,7 @@ TEST(Gauge, StartsAtZeroOfAHundredShownAsAPercentage)
 
 TEST(Gauge, ValuesAreKeptInRange)
 {
-    TGauge gauge;
+    Gauge gauge;
     gauge.SetMaxValue(5000);
     gauge.SetProgress(7000);
     EXPECT_EQ(gauge.Progress(), 5000);
@@ -27,7 +27,7 @@ TEST(Gauge, ValuesAreKeptInRange)
 
 TEST(Gauge, AMaximumBelowTheValueLowersIt)
 {
-    TGauge gauge;
+    Gauge gauge;
     gauge.SetMaxValue(1000);
     gauge.SetProgress(800);
     gauge.SetMaxValue(300);
@@ -37,7 +37,7 @@ TEST(Gauge, AMaximumBelowTheValueLowersIt)
 
 TEST(Gauge, AMaximumOfZeroIsAnEmptyBarNotABusyOne)
 {
-    TGauge gauge;
+    Gauge gauge;
     gauge.SetProgress(50);
     gauge.SetMaxValue(0);
     gauge.SetProgress(12345);

@@ -1,7 +1,7 @@
-#include "app/keyword_list.h"
-#include "app/main_window.h"
-#include "support/modal_answerer.h"
-#include "support/window_test.h"
+#include "core/keyword_list.h"
+#include "gui/main_window.h"
+#include "support/gui/modal_answerer.h"
+#include "support/gui/window_test.h"
 
 #include <QHeaderView>
 #include <QLabel>

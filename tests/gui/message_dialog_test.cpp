@@ -1,6 +1,6 @@
-#include "app/application.h"
-#include "app/message_dialog.h"
-#include "support/modal_answerer.h"
+#include "gui/application.h"
+#include "gui/dialogs/message_dialog.h"
+#include "support/gui/modal_answerer.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -24,7 +24,7 @@ class MessageDialogResultTest : public testing::TestWithParam<AnswerCase> {};
 TEST_P(MessageDialogResultTest, GivesThePressedButtonsValue)
 {
     modal::AnswerNext(GetParam().Answer);
-    EXPECT_EQ(TMessageDialog::Execute(nullptr, "Please add a Main Keyword.", GetParam().Buttons), GetParam().Result);
+    EXPECT_EQ(MessageDialog::Execute(nullptr, "Please add a Main Keyword.", GetParam().Buttons), GetParam().Result);
     EXPECT_EQ(modal::PendingAnswers(), 0);
 }
 
@@ -41,7 +41,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(MessageDialogLayout, FollowsTheLayoutRules)
 {
-    TMessageDialog dialog(nullptr, "Are you sure do you want to delete all?", MessageButtons::OkCancel);
+    MessageDialog dialog(nullptr, "Are you sure do you want to delete all?", MessageButtons::OkCancel);
     EXPECT_EQ(dialog.windowTitle(), "Information");
     EXPECT_FALSE(dialog.windowFlags() & Qt::WindowCloseButtonHint);
     EXPECT_FALSE(dialog.windowFlags() & Qt::WindowSystemMenuHint);
@@ -69,7 +69,7 @@ TEST(MessageDialogLayout, FollowsTheLayoutRules)
 
 TEST(MessageDialogLayout, ShortTextKeepsTheButtonRowInside)
 {
-    TMessageDialog dialog(nullptr, "Hi", MessageButtons::OkCancel);
+    MessageDialog dialog(nullptr, "Hi", MessageButtons::OkCancel);
     auto* ok = dialog.findChild<QPushButton*>("btnOK");
     EXPECT_EQ(dialog.width(), std::max(50 + dialog.findChild<QLabel*>("MessageText")->width(), 150) + 40);
     EXPECT_GE(ok->x(), 0);

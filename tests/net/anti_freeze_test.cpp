@@ -2,7 +2,7 @@
 #include "net/connection.h"
 #include "net/errors.h"
 #include "net/socket_layer.h"
-#include "support/scripted_server.h"
+#include "support/net/scripted_server.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@ namespace {
 
 // The program's message queue as a test sees it: it counts the pumps and runs a
 // handler in them, as a click handled during a wait would run.
-class TestMessages : public TIdMessageQueue {
+class TestMessages : public MessageQueue {
 public:
     bool MessageWaiting() override { return waiting; }
     void ProcessMessages() override
@@ -245,7 +245,7 @@ TEST_P(BodyWait, ACloseFromAPumpWhileWaitingForBodyBytes)
     messages.handler = [&](int) { client.CloseConnection(); };
     TIdAntiFreeze antiFreeze(messages);
     antiFreeze.IdleTimeOut = 5;
-    TMemoryStream stream;
+    MemoryStream stream;
 
     bool raised = false;
     try {

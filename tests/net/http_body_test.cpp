@@ -1,18 +1,11 @@
 // Response bodies in each framing: what reaches the destination and which work events
 // announce it.
-#include "http_test_client.h"
+#include "support/net/http_test_client.h"
+#include "support/net/pattern_bytes.h"
 
 #include "net/errors.h"
 
 namespace {
-
-std::string Letters(size_t size)
-{
-    std::string text(size, '\0');
-    for (size_t i = 0; i < size; ++i)
-        text[i] = static_cast<char>('a' + i % 26);
-    return text;
-}
 
 struct BodyCase {
     const char* name;
@@ -36,7 +29,7 @@ TEST_P(ResponseBody, ReachesTheDestinationWithItsWorkEvents)
         script.push_back(ScriptStep::Close());
     ScriptedServer server({script});
     HttpTestClient client;
-    TMemoryStream destination;
+    MemoryStream destination;
 
     client.http.HttpGet(UrlOf(server, "/page"), destination);
 
@@ -54,7 +47,7 @@ INSTANTIATE_TEST_SUITE_P(
         BodyCase{"ContentLength", "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello", false, "hello", {5}, 1,
                  "HTTP/1.1 200 OK"},
         BodyCase{"ContentLengthOverSeveralPieces",
-                 "HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n" + Letters(100000), false, Letters(100000),
+                 "HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n" + PatternBytes(100000), false, PatternBytes(100000),
                  {100000}, 1, "HTTP/1.1 200 OK"},
         BodyCase{"TwoChunks", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n4\r\ndefg\r\n0\r\n\r\n",
                  false, "abcdefg", {3, 4}, 2, "HTTP/1.1 200 OK"},
@@ -87,7 +80,7 @@ TEST(HttpBody, WrittenFromTheDestinationsPositionAtTheCall)
 {
     ScriptedServer server({Exchange("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello")});
     HttpTestClient client;
-    TMemoryStream destination("old:");
+    MemoryStream destination("old:");
     destination.SetPosition(4);
 
     client.http.HttpGet(UrlOf(server, "/"), destination);
@@ -105,7 +98,7 @@ TEST(HttpBody, TheChunkedBodyReportsItsStart)
         if (status == hsStatusText)
             statusTexts.push_back(text);
     };
-    TMemoryStream destination;
+    MemoryStream destination;
 
     client.http.HttpGet(UrlOf(server, "/"), destination);
 
@@ -118,7 +111,7 @@ TEST(HttpBody, APeerClosingBetweenChunksRaisesClosedGracefully)
     ScriptedServer server({Concat({Exchange("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n"),
                                    {ScriptStep::Close()}})});
     HttpTestClient client;
-    TMemoryStream destination;
+    MemoryStream destination;
 
     EXPECT_THROW(client.http.HttpGet(UrlOf(server, "/"), destination), EIdConnClosedGracefully);
     EXPECT_EQ(destination.Data(), "abc");

@@ -1,6 +1,6 @@
 // When the connection is kept, reused or closed, and how a request ends when the
 // program closes the connection underneath it.
-#include "http_test_client.h"
+#include "support/net/http_test_client.h"
 
 #include "net/anti_freeze.h"
 #include "net/errors.h"
@@ -26,7 +26,7 @@ TEST_P(ConnectionKept, AfterTheRequestAsTheResponseAsks)
     ScriptedServer server({Exchange("HTTP/1.1 200 OK\r\n" + c.connectionLine + "Content-Length: 2\r\n\r\nok")});
     HttpTestClient client;
     client.http.ProtocolVersion = c.version;
-    TMemoryStream destination;
+    MemoryStream destination;
 
     client.http.HttpGet(UrlOf(server, "/"), destination);
 
@@ -52,8 +52,8 @@ TEST(HttpConnection, AKeptConnectionServesTheNextRequest)
     ScriptedServer server({Concat({Exchange("HTTP/1.1 200 OK\r\nContent-Length: 1\r\n\r\n1"),
                                    Exchange("HTTP/1.1 200 OK\r\nContent-Length: 1\r\n\r\n2")})});
     HttpTestClient client;
-    TMemoryStream first;
-    TMemoryStream second;
+    MemoryStream first;
+    MemoryStream second;
 
     client.http.HttpGet(UrlOf(server, "/1"), first);
     client.http.HttpGet(UrlOf(server, "/2"), second);
@@ -70,7 +70,7 @@ TEST(HttpConnection, AnIdleConnectionClosedByThePeerIsReplaced)
     ScriptedServer server({Concat({Exchange("HTTP/1.1 200 OK\r\nContent-Length: 1\r\n\r\n1"), {ScriptStep::Close()}}),
                            Exchange("HTTP/1.1 200 OK\r\nContent-Length: 1\r\n\r\n2")});
     HttpTestClient client;
-    TMemoryStream destination;
+    MemoryStream destination;
 
     client.http.HttpGet(UrlOf(server, "/1"), destination);
     client.http.HttpGet(UrlOf(server, "/2"), destination);
@@ -85,7 +85,7 @@ TEST(HttpConnection, ClosingAfterEachFetchOpensAConnectionPerFetch)
     ScriptedServer server({Exchange("HTTP/1.1 200 OK\r\nContent-Length: 1\r\n\r\n1"),
                            Exchange("HTTP/1.1 200 OK\r\nContent-Length: 1\r\n\r\n2")});
     HttpTestClient client;
-    TMemoryStream destination;
+    MemoryStream destination;
 
     for (const char* path : {"/1", "/2"}) {
         client.http.HttpGet(UrlOf(server, path), destination);
@@ -124,7 +124,7 @@ TEST_P(CloseFromWork, EndsTheBodyAsItsFramingAllows)
     const WorkCloseCase& c = GetParam();
     ScriptedServer server({Concat({Exchange(c.head + c.bodyBeforeHold), {ScriptStep::Hold("rest")}})});
     HttpTestClient client;
-    TMemoryStream destination;
+    MemoryStream destination;
     client.onWork = [&] {
         if (destination.Position() >= c.closeAt)
             client.http.CloseConnection();
@@ -163,7 +163,7 @@ namespace {
 
 // A message queue whose handler closes the client once the request has reached the
 // phase under test.
-class ClosingMessages : public TIdMessageQueue {
+class ClosingMessages : public MessageQueue {
 public:
     bool MessageWaiting() override { return true; }
     void ProcessMessages() override { HandleMessage(); }
@@ -200,7 +200,7 @@ TEST_P(CloseFromPump, EndsTheRequestAsThePhaseAllows)
     const PumpCloseCase& c = GetParam();
     ScriptedServer server({Concat({Exchange(c.sentBeforeHold), {ScriptStep::Hold("rest")}})});
     HttpTestClient client;
-    TMemoryStream destination;
+    MemoryStream destination;
     bool connected = false;
     client.http.OnStatus = [&](TIdComponent&, TIdStatus status, const std::string&) {
         if (status == hsConnected)

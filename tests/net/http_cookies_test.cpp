@@ -1,6 +1,6 @@
 // The client and its cookie store: the manager it makes, the cookies it collects from
 // every response and sends with later requests.
-#include "http_test_client.h"
+#include "support/net/http_test_client.h"
 
 #include "net/cookies.h"
 #include "net/errors.h"
@@ -10,7 +10,7 @@ TEST(HttpCookies, TheClientMakesItsManagerOnTheFirstResponseAndKeepsIt)
     ScriptedServer server({Exchange("HTTP/1.1 200 OK\r\nSet-Cookie: sid=abc; path=/\r\nContent-Length: 0\r\n\r\n"),
                            Exchange("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n")});
     HttpTestClient client;
-    TMemoryStream destination;
+    MemoryStream destination;
     EXPECT_EQ(client.http.CookieManager(), nullptr);
 
     client.http.HttpGet(UrlOf(server, "/"), destination);
@@ -31,7 +31,7 @@ TEST(HttpCookies, CookiesOfRedirectsAndInterimResponsesAreKept)
                                             "Content-Length: 0\r\n\r\n"),
                                    Exchange("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n")})});
     HttpTestClient client;
-    TMemoryStream destination;
+    MemoryStream destination;
 
     client.http.HttpGet(UrlOf(server, "/a"), destination);
 
@@ -45,7 +45,7 @@ TEST(HttpCookies, SetCookie2ValuesFollowSetCookieValues)
                                             "Set-Cookie: v1=1; path=/\r\nContent-Length: 0\r\n\r\n"),
                                    Exchange("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n")})});
     HttpTestClient client;
-    TMemoryStream destination;
+    MemoryStream destination;
 
     client.http.HttpGet(UrlOf(server, "/"), destination);
     client.http.HttpGet(UrlOf(server, "/"), destination);
@@ -58,7 +58,7 @@ TEST(HttpCookies, ABadVersion2PortListFailsTheRequest)
 {
     ScriptedServer server({Exchange("HTTP/1.1 200 OK\r\nSet-Cookie2: a=1; Port=\"x\"\r\nContent-Length: 0\r\n\r\n")});
     HttpTestClient client;
-    TMemoryStream destination;
+    MemoryStream destination;
 
     EXPECT_THROW(client.http.HttpGet(UrlOf(server, "/"), destination), EConvertError);
     FinishExchange(client, server);
@@ -70,7 +70,7 @@ TEST(HttpCookies, NoStoreWhenCookiesAreNotAllowed)
                                    Exchange("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n")})});
     HttpTestClient client;
     client.http.AllowCookies = false;
-    TMemoryStream destination;
+    MemoryStream destination;
 
     client.http.HttpGet(UrlOf(server, "/"), destination);
     client.http.HttpGet(UrlOf(server, "/"), destination);
@@ -88,7 +88,7 @@ TEST(HttpCookies, AnAssignedManagerIsUsedButNotOwned)
     client.http.AllowCookies = false;
     auto shared = std::make_unique<TIdCookieManager>();
     client.http.SetCookieManager(shared.get());
-    TMemoryStream destination;
+    MemoryStream destination;
 
     client.http.HttpGet(UrlOf(server, "/"), destination);
     EXPECT_EQ(shared->Store().Count(), 1);
@@ -106,7 +106,7 @@ TEST(HttpCookies, AssigningAnotherManagerDestroysTheClientsOwn)
 {
     ScriptedServer server({Exchange("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n")});
     HttpTestClient client;
-    TMemoryStream destination;
+    MemoryStream destination;
     client.http.HttpGet(UrlOf(server, "/"), destination);
     ASSERT_NE(client.http.CookieManager(), nullptr);
     bool destroyed = false;

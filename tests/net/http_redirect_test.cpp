@@ -1,6 +1,6 @@
 // Redirects: which are followed, on which connection, how far, and what the
 // destination holds afterwards.
-#include "http_test_client.h"
+#include "support/net/http_test_client.h"
 
 #include "net/errors.h"
 
@@ -37,7 +37,7 @@ TEST(HttpRedirect, A302IsFollowedOnTheSameConnectionAndOnlyTheLastBodyIsKept)
     ScriptedServer server({Concat({Exchange("HTTP/1.1 302 Found\r\nLocation: /b\r\nContent-Length: 5\r\n\r\nmoved"),
                                    Exchange("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok")})});
     HttpTestClient client;
-    TMemoryStream destination("old:");
+    MemoryStream destination("old:");
     destination.SetPosition(4);
 
     client.http.HttpGet(UrlOf(server, "/a"), destination);
@@ -56,7 +56,7 @@ TEST(HttpRedirect, ARedirectThatClosesIsFollowedOnANewConnection)
     ScriptedServer server({Exchange(Redirect("301 Moved Permanently", "/b", "Connection: close\r\n")),
                            Exchange("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok")});
     HttpTestClient client;
-    TMemoryStream destination;
+    MemoryStream destination;
 
     client.http.HttpGet(UrlOf(server, "/a"), destination);
 
@@ -71,7 +71,7 @@ TEST(HttpRedirect, AnAbsoluteLocationOnAnotherServerIsFollowedThere)
     ScriptedServer second({Exchange("HTTP/1.1 200 OK\r\nContent-Length: 6\r\n\r\nsecond")});
     ScriptedServer first({Exchange(Redirect("307 Temporary Redirect", UrlOf(second, "/x/y?z=1")))});
     HttpTestClient client;
-    TMemoryStream destination;
+    MemoryStream destination;
 
     client.http.HttpGet(UrlOf(first, "/a"), destination);
 
@@ -87,7 +87,7 @@ TEST(HttpRedirect, ARelativeLocationIsMergedWithThePreviousPath)
                                    Exchange(Redirect("302 Found", "../d.html")),
                                    Exchange("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n")})});
     HttpTestClient client;
-    TMemoryStream destination;
+    MemoryStream destination;
 
     client.http.HttpGet(UrlOf(server, "/a/b/c.html"), destination);
 
@@ -101,7 +101,7 @@ TEST(HttpRedirect, A200WithALocationIsFollowed)
     ScriptedServer server({Concat({Exchange("HTTP/1.1 200 OK\r\nLocation: /next\r\nContent-Length: 4\r\n\r\nskip"),
                                    Exchange("HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nreal")})});
     HttpTestClient client;
-    TMemoryStream destination;
+    MemoryStream destination;
 
     client.http.HttpGet(UrlOf(server, "/"), destination);
 
@@ -116,7 +116,7 @@ TEST(HttpRedirect, AChainOfTwentyFollowsFourteenAndEndsWithAnEmptyBody)
 {
     ScriptedServer server({RedirectChain(0, 15)});
     HttpTestClient client;
-    TMemoryStream destination;
+    MemoryStream destination;
 
     client.http.HttpGet(UrlOf(server, "/r0"), destination);
 
@@ -136,7 +136,7 @@ TEST(HttpRedirect, TheCountStartsAgainAfterAFailedRequest)
                                    Exchange("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n"),
                                    RedirectChain(100, 15)})});
     HttpTestClient client;
-    TMemoryStream destination;
+    MemoryStream destination;
 
     EXPECT_THROW(client.http.HttpGet(UrlOf(server, "/r0"), destination), EIdHTTPProtocolException);
     client.http.HttpGet(UrlOf(server, "/r100"), destination);
@@ -151,7 +151,7 @@ TEST(HttpRedirect, NotFollowedWhenTheClientDoesNotHandleRedirects)
     ScriptedServer server({Exchange("HTTP/1.1 302 Found\r\nLocation: /b\r\nContent-Length: 5\r\n\r\nmoved")});
     HttpTestClient client;
     client.http.HandleRedirects = false;
-    TMemoryStream destination;
+    MemoryStream destination;
 
     try {
         client.http.HttpGet(UrlOf(server, "/a"), destination);
@@ -179,7 +179,7 @@ TEST(HttpRedirect, TheRedirectHandlerMayChangeTheLocationOrRefuse)
         else
             handled = false;
     };
-    TMemoryStream destination;
+    MemoryStream destination;
 
     client.http.HttpGet(UrlOf(server, "/a"), destination);
     EXPECT_THROW(client.http.HttpGet(UrlOf(server, "/a2"), destination), EIdHTTPProtocolException);
@@ -193,7 +193,7 @@ TEST(HttpRedirect, ARedirectToHttpsIsRefused)
 {
     ScriptedServer server({Exchange(Redirect("302 Found", "https://127.0.0.1/secure"))});
     HttpTestClient client;
-    TMemoryStream destination;
+    MemoryStream destination;
 
     try {
         client.http.HttpGet(UrlOf(server, "/a"), destination);

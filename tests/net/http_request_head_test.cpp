@@ -1,5 +1,5 @@
 // The bytes of a request head as the server receives them.
-#include "http_test_client.h"
+#include "support/net/http_test_client.h"
 
 #include "net/cookies.h"
 #include "net/errors.h"
@@ -8,7 +8,7 @@ TEST(HttpRequestHead, AGetIsTheRequestLineAndFourHeaderLinesInOrder)
 {
     ScriptedServer server({Exchange("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n")});
     HttpTestClient client;
-    TMemoryStream destination;
+    MemoryStream destination;
 
     client.http.HttpGet(UrlOf(server, "/search?q=%22golf+clubs%22#top"), destination);
 
@@ -27,7 +27,7 @@ TEST(HttpRequestHead, ACookieLineFollowsWhenStoredCookiesMatch)
                                             "Set-Cookie: other=1; path=/elsewhere/\r\nContent-Length: 0\r\n\r\n"),
                                    Exchange("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n")})});
     HttpTestClient client;
-    TMemoryStream destination;
+    MemoryStream destination;
 
     client.http.HttpGet(UrlOf(server, "/a/first.html"), destination);
     client.http.HttpGet(UrlOf(server, "/a/second.html"), destination);
@@ -42,7 +42,7 @@ TEST(HttpRequestHead, CookiesOfOneHostAreNotSentToAnother)
                                     "Content-Length: 0\r\n\r\n"),
                            Exchange("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n")});
     HttpTestClient client;
-    TMemoryStream destination;
+    MemoryStream destination;
 
     client.http.HttpGet(UrlOf(server, "/"), destination);
     client.http.HttpGet("http://localhost:" + std::to_string(server.Port()) + "/", destination);
@@ -56,7 +56,7 @@ TEST(HttpRequestHead, HttpOneZeroAsksToKeepTheConnection)
     ScriptedServer server({Exchange("HTTP/1.0 200 OK\r\nContent-Length: 0\r\n\r\n")});
     HttpTestClient client;
     client.http.ProtocolVersion = TIdHTTPProtocolVersion::pv1_0;
-    TMemoryStream destination;
+    MemoryStream destination;
 
     client.http.HttpGet(UrlOf(server, "/"), destination);
 
@@ -78,7 +78,7 @@ TEST(HttpRequestHead, AProxyIsAskedForTheAbsoluteUrl)
     HttpTestClient client;
     client.http.ProxyParams.SetProxyServer("127.0.0.1");
     client.http.ProxyParams.SetProxyPort(proxy.Port());
-    TMemoryStream destination;
+    MemoryStream destination;
 
     client.http.HttpGet("http://origin.test/a/b.html?x=1", destination);
 
@@ -95,7 +95,7 @@ TEST(HttpRequestHead, AProxyIsAskedForTheAbsoluteUrl)
 TEST(HttpRequestHead, AnHttpsUrlIsRefused)
 {
     HttpTestClient client;
-    TMemoryStream destination;
+    MemoryStream destination;
     try {
         client.http.HttpGet("https://127.0.0.1:1/", destination);
         FAIL() << "an https URL was fetched";
@@ -115,7 +115,7 @@ TEST(HttpRequestHead, AssigningTheRequestCopiesItsFields)
     settings.CustomHeaders.Add("X-Extra: 1");
     client.http.SetRequest(settings);
     settings.UserAgent = "changed afterwards";
-    TMemoryStream destination;
+    MemoryStream destination;
 
     client.http.HttpGet(UrlOf(server, "/"), destination);
 

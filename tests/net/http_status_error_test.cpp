@@ -1,5 +1,5 @@
 // Responses that end a request with an error, and what the error carries.
-#include "http_test_client.h"
+#include "support/net/http_test_client.h"
 
 #include "net/errors.h"
 
@@ -22,7 +22,7 @@ TEST_P(StatusError, RaisesWithTheStatusLineCodeAndErrorPage)
     const StatusErrorCase& c = GetParam();
     ScriptedServer server({Exchange(c.reply)});
     HttpTestClient client;
-    TMemoryStream destination;
+    MemoryStream destination;
 
     try {
         client.http.HttpGet(UrlOf(server, "/missing"), destination);
@@ -67,7 +67,7 @@ TEST(HttpStatus, AnErrorPageWithoutLengthIsReadUntilTheServerCloses)
 {
     ScriptedServer server({Concat({Exchange("HTTP/1.1 503 Service Unavailable\r\n\r\nbusy"), {ScriptStep::Close()}})});
     HttpTestClient client;
-    TMemoryStream destination;
+    MemoryStream destination;
 
     try {
         client.http.HttpGet(UrlOf(server, "/"), destination);
@@ -86,7 +86,7 @@ TEST(HttpStatus, AnErrorPageThatNeverEndsRaisesTheReadTimeout)
 {
     ScriptedServer server({Concat({Exchange("HTTP/1.1 404 Not Found\r\n\r\npartial"), {ScriptStep::Hold("end")}})});
     HttpTestClient client;
-    TMemoryStream destination;
+    MemoryStream destination;
 
     EXPECT_THROW(client.http.HttpGet(UrlOf(server, "/"), destination), EIdReadTimeout);
     EXPECT_EQ(client.http.ReadTimeout, 0);
@@ -98,7 +98,7 @@ TEST(HttpStatus, ASuccessWhoseHeadIsCutOffIsAnUndefinedSituation)
 {
     ScriptedServer server({Concat({Exchange("HTTP/1.1 200 OK\r\nServer: test\r\n"), {ScriptStep::Close()}})});
     HttpTestClient client;
-    TMemoryStream destination;
+    MemoryStream destination;
 
     try {
         client.http.HttpGet(UrlOf(server, "/"), destination);
@@ -115,7 +115,7 @@ TEST(HttpStatus, APeerClosingBeforeTheFirstHeaderLineRaisesClosedGracefully)
     for (const char* reply : {"", "HTTP/1.1 200 OK\r\n"}) {
         ScriptedServer server({Concat({Exchange(reply), {ScriptStep::Close()}})});
         HttpTestClient client;
-        TMemoryStream destination;
+        MemoryStream destination;
 
         try {
             client.http.HttpGet(UrlOf(server, "/"), destination);
@@ -135,7 +135,7 @@ TEST(HttpStatus, AnOverlongStatusOrHeaderLineRaises)
                                      "HTTP/1.1 200 OK\r\nX-Long: " + overlong + "\r\nContent-Length: 0\r\n\r\n"}) {
         ScriptedServer server({Exchange(reply)});
         HttpTestClient client;
-        TMemoryStream destination;
+        MemoryStream destination;
 
         try {
             client.http.HttpGet(UrlOf(server, "/"), destination);
@@ -155,7 +155,7 @@ TEST(HttpAuthorization, ARefused401LeavesNoAuthorizationForLaterRequests)
                                             "Content-Length: 0\r\n\r\n"),
                                    Exchange("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n")})});
     HttpTestClient client;
-    TMemoryStream destination;
+    MemoryStream destination;
 
     EXPECT_THROW(client.http.HttpGet(UrlOf(server, "/private"), destination), EIdHTTPProtocolException);
     EXPECT_EQ(client.http.Request().Authenticator, nullptr);
@@ -179,7 +179,7 @@ TEST(HttpAuthorization, AHandlerSuppliesBasicCredentialsForARetry)
         authentication.SetPassword("secret");
         handled = true;
     };
-    TMemoryStream destination;
+    MemoryStream destination;
 
     client.http.HttpGet(UrlOf(server, "/private"), destination);
 
@@ -200,7 +200,7 @@ TEST(HttpAuthorization, RetriesStopAtTheLimit)
     HttpTestClient client;
     client.http.HTTPOptions |= hoInProcessAuth;
     client.http.OnAuthorization = [](TIdCustomHTTP&, TIdAuthentication&, bool& handled) { handled = true; };
-    TMemoryStream destination;
+    MemoryStream destination;
 
     EXPECT_THROW(client.http.HttpGet(UrlOf(server, "/private"), destination), EIdHTTPProtocolException);
 
@@ -218,7 +218,7 @@ TEST(HttpAuthorization, ConfiguredBasicCredentialsGoWithEveryRequest)
     client.http.Request().BasicAuthentication = true;
     client.http.Request().Username = "user";
     client.http.Request().Password = "secret";
-    TMemoryStream destination;
+    MemoryStream destination;
     const std::string authorization = "Authorization: Basic " + EncodeBase64("user:secret") + "\r\n";
 
     for (const char* path : {"/1", "/2"}) {

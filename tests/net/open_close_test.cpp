@@ -1,7 +1,7 @@
 #include "net/connection.h"
 #include "net/errors.h"
 #include "net/socket_layer.h"
-#include "support/scripted_server.h"
+#include "support/net/scripted_server.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "net/anti_freeze.h"
 #include "net/connection.h"
 #include "net/errors.h"
-#include "support/scripted_server.h"
+#include "support/net/scripted_server.h"
 
 #include <gtest/gtest.h>
 
@@ -161,7 +161,7 @@ TEST(ReadLine, FindsATerminatorSplitAcrossTwoReceives)
     ASSERT_TRUE(server.WaitUntilHolding("half"));
 
     // The pump runs only once a wait finds nothing, so "abc\r" has been received by then.
-    struct ReleaseOnPump : TIdMessageQueue {
+    struct ReleaseOnPump : MessageQueue {
         std::function<void()> onPump;
         bool MessageWaiting() override { return true; }
         void ProcessMessages() override { onPump(); }

@@ -1,7 +1,8 @@
 #include "net/connection.h"
 #include "net/errors.h"
 #include "net/streams.h"
-#include "support/scripted_server.h"
+#include "support/net/pattern_bytes.h"
+#include "support/net/scripted_server.h"
 
 #include <gtest/gtest.h>
 
@@ -9,14 +10,6 @@
 #include <vector>
 
 namespace {
-
-std::string Body(size_t size)
-{
-    std::string body(size, '\0');
-    for (size_t i = 0; i < size; ++i)
-        body[i] = static_cast<char>('a' + i % 26);
-    return body;
-}
 
 // A client connected to the server with its work events written down.
 struct ReadingClient {
@@ -40,10 +33,10 @@ struct ReadingClient {
 
 TEST(ReadToStream, CountedReadReportsRunningTotalsPerPiece)
 {
-    const std::string body = Body(65636);
+    const std::string body = PatternBytes(65636);
     ScriptedServer server({{ScriptStep::Send(body), ScriptStep::Hold("end")}});
     ReadingClient reader(server);
-    TMemoryStream stream;
+    MemoryStream stream;
 
     reader.client.ReadToStream(stream, 65636);
 
@@ -56,7 +49,7 @@ TEST(ReadToStream, CountedReadReportsRunningTotalsPerPiece)
 
 TEST(ReadToStream, BytesBufferedWithTheHeadComeFirst)
 {
-    const std::string body = Body(100);
+    const std::string body = PatternBytes(100);
     ScriptedServer server({{ScriptStep::Send("HEAD\n" + body.substr(0, 10)), ScriptStep::Hold("head"),
                             ScriptStep::Send(body.substr(10)), ScriptStep::Hold("end")}});
     ReadingClient reader(server);
@@ -64,7 +57,7 @@ TEST(ReadToStream, BytesBufferedWithTheHeadComeFirst)
     EXPECT_EQ(reader.client.ReadLine(), "HEAD");
     server.Release("head");
 
-    TMemoryStream stream;
+    MemoryStream stream;
     reader.client.ReadToStream(stream, 100);
 
     EXPECT_EQ(stream.Data(), body);
@@ -76,7 +69,7 @@ TEST(ReadToStream, WritesAtTheStreamPositionAndGrowsItUpFront)
 {
     ScriptedServer server({{ScriptStep::Send("12345"), ScriptStep::Hold("end")}});
     ReadingClient reader(server);
-    TMemoryStream stream("head:");
+    MemoryStream stream("head:");
     stream.SetPosition(5);
 
     reader.client.ReadToStream(stream, 5);
@@ -90,7 +83,7 @@ TEST(ReadToStream, CountZeroWritesNothingButAnnouncesThePhase)
 {
     ScriptedServer server({{ScriptStep::Hold("end")}});
     ReadingClient reader(server);
-    TMemoryStream stream("old");
+    MemoryStream stream("old");
     stream.SetPosition(3);
 
     reader.client.ReadToStream(stream, 0);
@@ -117,7 +110,7 @@ class ShortBody : public testing::TestWithParam<ShortBodyCase> {};
 TEST_P(ShortBody, RaisesClosedGracefullyAndCutsTheStream)
 {
     const ShortBodyCase& c = GetParam();
-    const std::string body = Body(c.bufferedAtCall + c.arrivingLater);
+    const std::string body = PatternBytes(c.bufferedAtCall + c.arrivingLater);
     ScriptedServer server({{ScriptStep::Send("HEAD\n" + body.substr(0, c.bufferedAtCall)), ScriptStep::Hold("head"),
                             ScriptStep::Send(body.substr(c.bufferedAtCall)), ScriptStep::Close()}});
     ReadingClient reader(server);
@@ -125,7 +118,7 @@ TEST_P(ShortBody, RaisesClosedGracefullyAndCutsTheStream)
     EXPECT_EQ(reader.client.ReadLine(), "HEAD");
     server.Release("head");
 
-    TMemoryStream stream;
+    MemoryStream stream;
     try {
         reader.client.ReadToStream(stream, 100);
         FAIL() << "a short body must raise";
@@ -146,10 +139,10 @@ INSTANTIATE_TEST_SUITE_P(ReadToStream, ShortBody,
 
 TEST(ReadToStream, UntilClosedTakesEveryByteAndReportsNoProgressForTheLastPiece)
 {
-    const std::string body = Body(100000);
+    const std::string body = PatternBytes(100000);
     ScriptedServer server({{ScriptStep::Send(body), ScriptStep::Close()}});
     ReadingClient reader(server);
-    TMemoryStream stream;
+    MemoryStream stream;
 
     reader.client.ReadToStream(stream, -1, true);
 
@@ -164,7 +157,7 @@ TEST(ReadToStream, CountMinusOneReadsALengthFirst)
 {
     ScriptedServer server({{ScriptStep::Send(std::string("\0\0\0\3xyz", 7)), ScriptStep::Hold("end")}});
     ReadingClient reader(server);
-    TMemoryStream stream;
+    MemoryStream stream;
 
     reader.client.ReadToStream(stream);
 
@@ -176,7 +169,7 @@ TEST(ReadToStream, CountMinusOneReadsALengthFirst)
 // written, the read ends normally, and a later read that needs the network fails.
 TEST(ReadToStream, CloseFromOnWorkEndsACountedReadNormally)
 {
-    const std::string body = Body(32768);
+    const std::string body = PatternBytes(32768);
     ScriptedServer server({{ScriptStep::Send(body), ScriptStep::Hold("end")}});
     ReadingClient reader(server);
     int disconnects = 0;
@@ -185,7 +178,7 @@ TEST(ReadToStream, CloseFromOnWorkEndsACountedReadNormally)
         reader.totals.push_back(count);
         static_cast<TIdTCPConnection&>(sender).CloseConnection();
     };
-    TMemoryStream stream;
+    MemoryStream stream;
 
     reader.client.ReadToStream(stream, 65636);
 
@@ -212,7 +205,7 @@ TEST(ReadToStream, CloseFromOnWorkKeepsBufferedLinesReadable)
     reader.client.OnWork = [&](TIdComponent& sender, TWorkMode, int32_t) {
         static_cast<TIdTCPConnection&>(sender).CloseConnection();
     };
-    TMemoryStream stream;
+    MemoryStream stream;
 
     reader.client.ReadToStream(stream, 5);
 

@@ -1,6 +1,6 @@
 #include "net/errors.h"
 #include "net/socket_layer.h"
-#include "support/scripted_server.h"
+#include "support/net/scripted_server.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,8 @@
 #include "net/connection.h"
 #include "net/errors.h"
 #include "net/streams.h"
-#include "support/scripted_server.h"
+#include "support/net/pattern_bytes.h"
+#include "support/net/scripted_server.h"
 
 #include <gtest/gtest.h>
 
@@ -15,14 +16,6 @@ void Open(TIdTCPClient& client, const ScriptedServer& server)
     client.SetHost("127.0.0.1");
     client.SetPort(server.Port());
     client.OpenConnection();
-}
-
-std::string Body(size_t size)
-{
-    std::string body(size, '\0');
-    for (size_t i = 0; i < size; ++i)
-        body[i] = static_cast<char>('A' + i % 26);
-    return body;
 }
 
 } // namespace
@@ -149,7 +142,7 @@ TEST(Write, ASendToAResetPeerDropsTheSocketAndRaisesTheSocketError)
 
 TEST(Write, StreamsGoOutInPiecesWithWriteProgress)
 {
-    const std::string body = Body(70000);
+    const std::string body = PatternBytes(70000);
     ScriptedServer server({Script{}});
     TIdTCPClient client;
     std::vector<std::string> events;
@@ -161,7 +154,7 @@ TEST(Write, StreamsGoOutInPiecesWithWriteProgress)
     };
     client.OnWorkEnd = [&](TIdComponent&, TWorkMode mode) { events.push_back("end " + std::to_string(mode)); };
     Open(client, server);
-    TMemoryStream stream(body);
+    MemoryStream stream(body);
     stream.SetPosition(500);
 
     client.WriteFromStream(stream, true, 0, true);
@@ -180,7 +173,7 @@ TEST(Write, AStreamPartFromItsPosition)
     ScriptedServer server({Script{}});
     TIdTCPClient client;
     Open(client, server);
-    TMemoryStream stream("0123456789");
+    MemoryStream stream("0123456789");
     stream.SetPosition(2);
 
     client.WriteFromStream(stream, false, 3);
@@ -197,7 +190,7 @@ TEST(Write, AStreamEndingBeforeTheAnnouncedSizeRaisesNoDataToRead)
     int ends = 0;
     client.OnWorkEnd = [&](TIdComponent&, TWorkMode) { ++ends; };
     Open(client, server);
-    TMemoryStream stream("abc");
+    MemoryStream stream("abc");
 
     try {
         client.WriteFromStream(stream, true, 10);
@@ -221,9 +214,9 @@ TEST(Write, CloseFromTheWriteEventEndsTheStreamWithNotConnected)
         static_cast<TIdTCPConnection&>(sender).CloseConnection();
     };
     Open(client, server);
-    TMemoryStream stream(Body(100000));
+    MemoryStream stream(PatternBytes(100000));
 
     EXPECT_THROW(client.WriteFromStream(stream), EIdNotConnected);
     ASSERT_TRUE(server.Finish());
-    EXPECT_EQ(server.Received(0), Body(32768));
+    EXPECT_EQ(server.Received(0), PatternBytes(32768));
 }

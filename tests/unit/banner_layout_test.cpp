@@ -1,4 +1,4 @@
-#include "app/banner_layout.h"
+#include "core/banner_layout.h"
 
 #include <gtest/gtest.h>
 

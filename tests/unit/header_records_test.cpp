@@ -1,6 +1,7 @@
 #include "net/errors.h"
-#include "net/headers.h"
-#include "support/scoped_time_zone.h"
+#include "net/header_records.h"
+#include "support/core/scoped_time_zone.h"
+#include "support/net/date_times.h"
 
 #include <gtest/gtest.h>
 
@@ -9,17 +10,6 @@
 #include <vector>
 
 namespace {
-
-constexpr double OneSecond = 1.0 / SecondsPerDay;
-
-TDateTime At(int year, int month, int day, int hours = 0, int minutes = 0, int seconds = 0)
-{
-    TDateTime date = 0;
-    TDateTime time = 0;
-    EXPECT_TRUE(TryEncodeDate(year, month, day, date));
-    EXPECT_TRUE(TryEncodeTime(hours, minutes, seconds, 0, time));
-    return date + time;
-}
 
 // --- Defaults --------------------------------------------------------------------------------
 
@@ -357,9 +347,9 @@ TEST(ParseHeaders, ExpiresInSecondsCountsFromNow)
 {
     const ScopedTimeZone zone("UTC0");
     for (const int seconds : {0, 86400, 60}) {
-        const TDateTime before = LocalNow();
+        const DateTime before = LocalNow();
         const auto response = Parsed({"Expires: " + std::to_string(seconds)});
-        const TDateTime after = LocalNow();
+        const DateTime after = LocalNow();
         EXPECT_GE(response->Expires, before + seconds * OneSecond - 1e-9) << seconds;
         EXPECT_LE(response->Expires, after + seconds * OneSecond + 1e-9) << seconds;
     }

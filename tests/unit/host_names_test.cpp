@@ -1,5 +1,6 @@
+#include "net/cookies.h"
 #include "net/errors.h"
-#include "net/headers.h"
+#include "net/number_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "config/ini_file.h"
 #include "config/service_addresses.h"
-#include "support/temp_dir.h"
+#include "support/core/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +18,7 @@ class IniReadTest : public testing::TestWithParam<ReadCase> {};
 
 TEST_P(IniReadTest, ReadsLikeTheSystemReader)
 {
-    EXPECT_EQ(TIniFile::FromText(GetParam().Text).ReadString(GetParam().Section, GetParam().Key), GetParam().Value);
+    EXPECT_EQ(IniFile::FromText(GetParam().Text).ReadString(GetParam().Section, GetParam().Key), GetParam().Value);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -42,21 +42,21 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(IniFile, ValuesAreReadUpTo2047Characters)
 {
     const std::string longValue(3000, 'v');
-    EXPECT_EQ(TIniFile::FromText("[S]\nKey=" + longValue + "\n").ReadString("S", "Key"), std::string(2047, 'v'));
+    EXPECT_EQ(IniFile::FromText("[S]\nKey=" + longValue + "\n").ReadString("S", "Key"), std::string(2047, 'v'));
 }
 
 TEST(IniFile, AMissingFileReadsEmpty)
 {
     TempDir folder;
-    EXPECT_EQ(TIniFile((folder.Path() / "dbconfig.dat").string()).ReadString("Services", "GoogleURL"), "");
+    EXPECT_EQ(IniFile((folder.Path() / "dbconfig.dat").string()).ReadString("Services", "GoogleURL"), "");
     const std::string file = folder.WriteFile("dbconfig.dat", "[Services]\nMsnURL=http://127.0.0.1:9\n");
-    EXPECT_EQ(TIniFile(file).ReadString("Services", "MsnURL"), "http://127.0.0.1:9");
+    EXPECT_EQ(IniFile(file).ReadString("Services", "MsnURL"), "http://127.0.0.1:9");
 }
 
 TEST(ServiceAddresses, SettingsOverrideThePublicRootsKeyByKey)
 {
     const ServiceAddresses addresses = ReadServiceAddresses(
-        TIniFile::FromText("[Services]\nGoogleURL=http://127.0.0.1:8301\nYahooURL=\nSuggestURL=http://127.0.0.1:8302\n"));
+        IniFile::FromText("[Services]\nGoogleURL=http://127.0.0.1:8301\nYahooURL=\nSuggestURL=http://127.0.0.1:8302\n"));
     EXPECT_EQ(addresses.GoogleURL, "http://127.0.0.1:8301");
     EXPECT_EQ(addresses.SuggestURL, "http://127.0.0.1:8302");
     EXPECT_EQ(addresses.YahooURL, "http://search.yahoo.com");
@@ -65,7 +65,7 @@ TEST(ServiceAddresses, SettingsOverrideThePublicRootsKeyByKey)
 
 TEST(ServiceAddresses, NoSettingsGiveThePublicRoots)
 {
-    const ServiceAddresses addresses = ReadServiceAddresses(TIniFile::FromText(""));
+    const ServiceAddresses addresses = ReadServiceAddresses(IniFile::FromText(""));
     EXPECT_EQ(addresses.GoogleURL, "http://www.google.com");
     EXPECT_EQ(addresses.YahooURL, "http://search.yahoo.com");
     EXPECT_EQ(addresses.MsnURL, "http://search.msn.com");

@@ -1,6 +1,7 @@
+#include "net/date_time.h"
 #include "net/errors.h"
-#include "net/headers.h"
-#include "support/scoped_time_zone.h"
+#include "support/core/scoped_time_zone.h"
+#include "support/net/date_times.h"
 
 #include <gtest/gtest.h>
 
@@ -9,18 +10,6 @@
 #include <string>
 
 namespace {
-
-constexpr double OneSecond = 1.0 / SecondsPerDay;
-constexpr double OneHour = 1.0 / 24.0;
-
-TDateTime At(int year, int month, int day, int hours = 0, int minutes = 0, int seconds = 0)
-{
-    TDateTime date = 0;
-    TDateTime time = 0;
-    EXPECT_TRUE(TryEncodeDate(year, month, day, date));
-    EXPECT_TRUE(TryEncodeTime(hours, minutes, seconds, 0, time));
-    return date + time;
-}
 
 // --- Day-count date-times ------------------------------------------------------------------
 
@@ -34,7 +23,7 @@ TEST(DateTime, DayZeroIsTheThirtiethOfDecember1899)
 
 TEST(DateTime, EncodeRefusesImpossibleDatesAndTimes)
 {
-    TDateTime value = 0;
+    DateTime value = 0;
     EXPECT_TRUE(TryEncodeDate(2000, 2, 29, value));
     EXPECT_FALSE(TryEncodeDate(1900, 2, 29, value));
     EXPECT_FALSE(TryEncodeDate(2004, 4, 31, value));
@@ -51,7 +40,7 @@ TEST(DateTime, EncodeRefusesImpossibleDatesAndTimes)
 
 TEST(DateTime, DecodeGivesBackTheParts)
 {
-    const TDateTime value = At(2004, 1, 5, 10, 11, 12);
+    const DateTime value = At(2004, 1, 5, 10, 11, 12);
     int year = 0, month = 0, day = 0, hours = 0, minutes = 0, seconds = 0, milliseconds = 0;
     DecodeDate(value, year, month, day);
     DecodeTime(value, hours, minutes, seconds, milliseconds);
@@ -83,7 +72,7 @@ TEST(DateTime, LocalNowFollowsTheSystemClockInTheLocalZone)
 {
     const ScopedTimeZone zone("XXX-1");
     const double before = static_cast<double>(std::time(nullptr)) / SecondsPerDay + 25569 + OneHour;
-    const TDateTime now = LocalNow();
+    const DateTime now = LocalNow();
     const double after = static_cast<double>(std::time(nullptr) + 1) / SecondsPerDay + 25569 + OneHour;
     EXPECT_GE(now, before);
     EXPECT_LE(now, after);
@@ -110,7 +99,7 @@ TEST(DateTime, LocalUtcOffsetIsPositiveEastOfUtc)
 struct DateCase {
     const char* Name;
     std::string Text;
-    TDateTime Expected;
+    DateTime Expected;
     std::string ZoneLeft;
 };
 
@@ -211,7 +200,7 @@ TEST(FormatInternetDate, WritesTheDateAsGivenWithTheLocalZone)
 TEST(FormatInternetDate, ReadsBackAsTheSameMoment)
 {
     const ScopedTimeZone zone("XXX-1");
-    const TDateTime moment = At(2004, 1, 5, 10, 11, 12);
+    const DateTime moment = At(2004, 1, 5, 10, 11, 12);
     EXPECT_NEAR(InternetDateToLocal(FormatInternetDate(moment)), moment, OneSecond / 10);
 }
 

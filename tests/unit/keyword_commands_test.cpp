@@ -1,6 +1,6 @@
-#include "app/keyword_commands.h"
-#include "support/ascii_collator.h"
-#include "support/recording_ui.h"
+#include "core/keyword_commands.h"
+#include "support/core/ascii_collator.h"
+#include "support/core/recording_ui.h"
 
 #include <gtest/gtest.h>
 

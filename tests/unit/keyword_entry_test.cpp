@@ -1,6 +1,6 @@
-#include "app/keyword_entry.h"
-#include "support/recording_ui.h"
-#include "support/temp_dir.h"
+#include "core/keyword_entry.h"
+#include "support/core/recording_ui.h"
+#include "support/core/temp_dir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "app/keyword_import.h"
+#include "core/keyword_import.h"
 #include "net/streams.h"
-#include "support/recording_ui.h"
-#include "support/temp_dir.h"
+#include "support/core/recording_ui.h"
+#include "support/core/temp_dir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "app/keyword_list.h"
-#include "app/keyword_sort.h"
-#include "support/ascii_collator.h"
+#include "core/keyword_list.h"
+#include "core/keyword_sort.h"
+#include "support/core/ascii_collator.h"
 
 #include <gtest/gtest.h>
 

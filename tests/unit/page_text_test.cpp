@@ -1,4 +1,4 @@
-#include "app/page_text.h"
+#include "core/page_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/result_counts.h"
+#include "core/result_counts.h"
 
 #include <gtest/gtest.h>
 

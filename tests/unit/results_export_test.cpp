@@ -1,8 +1,8 @@
-#include "app/keyword_sort.h"
-#include "app/results_export.h"
-#include "support/ascii_collator.h"
-#include "support/recording_ui.h"
-#include "support/temp_dir.h"
+#include "core/keyword_sort.h"
+#include "core/results_export.h"
+#include "support/core/ascii_collator.h"
+#include "support/core/recording_ui.h"
+#include "support/core/temp_dir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "net/errors.h"
-#include "net/headers.h"
+#include "net/prepare_target.h"
 #include "net/streams.h"
 #include "net/uri.h"
 
@@ -348,7 +348,7 @@ TEST(PrepareTarget, UserInfoBecomesTheRequestCredentials)
 
 TEST(PrepareTarget, ContentLengthOnlyForUploads)
 {
-    TMemoryStream upload("12345");
+    MemoryStream upload("12345");
     Client client;
     client.Request.UploadStream = &upload;
     client.Prepare("http://h.test/", TIdHTTPMethod::hmGet);

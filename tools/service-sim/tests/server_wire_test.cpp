@@ -2,7 +2,9 @@
 // goes over the wire for pages, keep-alive, each fault option and the request log.
 
 #include "marker_cut.h"
-#include "sim_process.h"
+#include "raw_client.h"
+#include "support/net/request_head.h"
+#include "support/sim/simulator_process.h"
 #include "wire.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +19,12 @@
 
 namespace {
 
+// The program's request head for the simulator on that port.
+std::string ProgramRequest(std::string_view target, uint16_t port, std::string_view extraHeaders = "")
+{
+    return ProgramRequestHead(target, "127.0.0.1:" + std::to_string(port), extraHeaders);
+}
+
 constexpr const char* googlePrecise = "/search?q=%22golf+clubs%22";
 
 WireMessage Split(const std::string& bytes)
@@ -28,7 +36,7 @@ WireMessage Split(const std::string& bytes)
 
 TEST(ServerWireTest, AnnouncesItsPortAndEndsCleanlyOnSigterm)
 {
-    SimProcess sim({});
+    SimulatorProcess sim;
     ASSERT_NE(sim.Port(), 0) << "first line: " << sim.FirstLine();
     EXPECT_EQ(sim.FirstLine(), "listening on 127.0.0.1:" + std::to_string(sim.Port()));
     EXPECT_EQ(sim.Stop(), 0);
@@ -36,7 +44,7 @@ TEST(ServerWireTest, AnnouncesItsPortAndEndsCleanlyOnSigterm)
 
 TEST(ServerWireTest, ServesPagesOnOneKeptConnectionUntilTheClientSaysClose)
 {
-    SimProcess sim({});
+    SimulatorProcess sim;
     ASSERT_NE(sim.Port(), 0);
     RawClient client(sim.Port());
     ASSERT_TRUE(client.Connected());
@@ -64,7 +72,7 @@ TEST(ServerWireTest, ServesPagesOnOneKeptConnectionUntilTheClientSaysClose)
 
 TEST(ServerWireTest, PipelinedRequestsAreAnsweredInOrder)
 {
-    SimProcess sim({});
+    SimulatorProcess sim;
     ASSERT_NE(sim.Port(), 0);
     RawClient client(sim.Port());
     client.Send(ProgramRequest("/search?p=golf", sim.Port()) + ProgramRequest("/nothing", sim.Port())
@@ -76,7 +84,7 @@ TEST(ServerWireTest, PipelinedRequestsAreAnsweredInOrder)
 
 TEST(ServerWireTest, MalformedRequestGetsA400AndTheConnectionEnds)
 {
-    SimProcess sim({});
+    SimulatorProcess sim;
     ASSERT_NE(sim.Port(), 0);
     RawClient client(sim.Port());
     client.Send("HELLO THERE\r\n\r\n");
@@ -195,7 +203,7 @@ TEST(ServerWireTest, EachFaultOptionShowsOnTheWire)
 {
     for (const FaultCase& c : faultCases) {
         SCOPED_TRACE(c.Name);
-        SimProcess sim(c.Options);
+        SimulatorProcess sim(c.Options);
         ASSERT_NE(sim.Port(), 0);
         c.Check(sim.Port());
         EXPECT_EQ(sim.Stop(), 0);
@@ -204,7 +212,7 @@ TEST(ServerWireTest, EachFaultOptionShowsOnTheWire)
 
 TEST(ServerWireTest, ADelayedReplyHoldsUpNoOtherConnection)
 {
-    SimProcess sim({ "--only", "yahoo", "--delay-ms", "60000" });
+    SimulatorProcess sim({ "--only", "yahoo", "--delay-ms", "60000" });
     ASSERT_NE(sim.Port(), 0);
     RawClient slow(sim.Port());
     slow.Send(ProgramRequest("/search?p=golf", sim.Port()));
@@ -222,7 +230,7 @@ TEST(ServerWireTest, LogHoldsEveryRequestHeadExactlyAsReceived)
     ASSERT_GE(fd, 0);
     close(fd);
     {
-        SimProcess sim({ "--log", path });
+        SimulatorProcess sim({ "--log", path });
         ASSERT_NE(sim.Port(), 0);
         std::string first = ProgramRequest("/search?q=%22caf\xe9%22", sim.Port());
         std::string second = "GET /nowhere HTTP/1.0\nX-Odd:  spaced \n\n";
@@ -243,14 +251,14 @@ TEST(ServerWireTest, LogHoldsEveryRequestHeadExactlyAsReceived)
 
 TEST(ServerWireTest, CommandLineErrorsAndABusyPortEndTheProgramWithAnError)
 {
-    EXPECT_EQ(SimProcess::RunToEnd({ "--bogus" }), 2);
-    EXPECT_EQ(SimProcess::RunToEnd({ "--chunked", "--until-close" }), 2);
-    EXPECT_EQ(SimProcess::RunToEnd({ "--help" }), 0);
-    EXPECT_EQ(SimProcess::RunToEnd({ "--log", "/nonexistent-folder/x.log", "--port", "0" }), 1);
+    EXPECT_EQ(SimulatorProcess::RunToEnd({ "--bogus" }), 2);
+    EXPECT_EQ(SimulatorProcess::RunToEnd({ "--chunked", "--until-close" }), 2);
+    EXPECT_EQ(SimulatorProcess::RunToEnd({ "--help" }), 0);
+    EXPECT_EQ(SimulatorProcess::RunToEnd({ "--log", "/nonexistent-folder/x.log", "--port", "0" }), 1);
 
-    SimProcess sim({});
+    SimulatorProcess sim;
     ASSERT_NE(sim.Port(), 0);
-    EXPECT_EQ(SimProcess::RunToEnd({ "--port", std::to_string(sim.Port()) }), 1);
+    EXPECT_EQ(SimulatorProcess::RunToEnd({ "--port", std::to_string(sim.Port()) }), 1);
 }
 
 }

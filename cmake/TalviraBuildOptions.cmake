@@ -1,0 +1,9 @@
+# One interface target that every target of the project links, benches and tools
+# included: the warnings of the project's own code and, when asked for, the sanitizers.
+add_library(talvira_build_options INTERFACE)
+target_compile_options(talvira_build_options INTERFACE -Wall -Wextra -Wpedantic -Wno-unused-parameter)
+if(TALVIRA_SANITIZE)
+  target_compile_options(talvira_build_options INTERFACE
+    -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  target_link_options(talvira_build_options INTERFACE -fsanitize=address,undefined)
+endif()

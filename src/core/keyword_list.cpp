@@ -1,0 +1,159 @@
+#include "core/keyword_list.h"
+
+#include "core/keyword_sort.h"
+
+#include <algorithm>
+#include <numeric>
+#include <stdexcept>
+
+const std::string& KeywordList::CellText(int row, int cell) const
+{
+    return FRows.at(Index(row)).Cells.at(static_cast<std::size_t>(cell));
+}
+
+void KeywordList::AppendRow(int number, std::string keywords, std::string searches)
+{
+    const int row = CountRows();
+    if (FObserver && !FInBatch)
+        FObserver->RowsAboutToBeAppended(row, row);
+    KeywordRow& added = FRows.emplace_back();
+    added.Caption = std::to_string(number);
+    added.Cells[KeywordRow::Keywords] = std::move(keywords);
+    added.Cells[KeywordRow::Searches] = std::move(searches);
+    if (FObserver && !FInBatch)
+        FObserver->RowsAppended();
+}
+
+void KeywordList::SetCellText(int row, int cell, std::string text)
+{
+    FRows.at(Index(row)).Cells.at(static_cast<std::size_t>(cell)) = std::move(text);
+    if (FObserver)
+        FObserver->RowChanged(row, cell + 1, cell + 1);
+}
+
+void KeywordList::SetRowTicked(int row, bool ticked)
+{
+    FRows.at(Index(row)).Ticked = ticked;
+    if (FObserver)
+        FObserver->RowChanged(row, 0, 0);
+}
+
+void KeywordList::DeleteRow(int row)
+{
+    if (row < 0 || row >= CountRows())
+        throw std::out_of_range("row index out of range");
+    if (FObserver)
+        FObserver->RowAboutToBeDeleted(row);
+    FRows.erase(FRows.begin() + row);
+    if (FObserver)
+        FObserver->RowDeleted();
+}
+
+void KeywordList::ClearRows()
+{
+    if (FObserver)
+        FObserver->RowsAboutToBeReordered();
+    FRows.clear();
+    FRows.shrink_to_fit();
+    if (FObserver)
+        FObserver->RowsReordered();
+}
+
+void KeywordList::SortByColumn(int column, bool ascending, const TextCollator& collator)
+{
+    std::vector<std::size_t> order;
+    if (column == 1) {
+        std::vector<const std::string*> texts;
+        texts.reserve(FRows.size());
+        for (const KeywordRow& row : FRows)
+            texts.push_back(&row.Cells[KeywordRow::Keywords]);
+        order = StableOrderOfRanks(collator.RankTexts(texts), ascending);
+    } else {
+        // Numbers are read once per row, not on every comparison.
+        std::vector<int32_t> keys(FRows.size());
+        for (std::size_t i = 0; i < FRows.size(); ++i) {
+            const KeywordRow& row = FRows[i];
+            keys[i] = NumberTextValue(column == 0 ? row.Caption : row.Cells.at(static_cast<std::size_t>(column - 1)));
+        }
+        order.resize(FRows.size());
+        std::iota(order.begin(), order.end(), std::size_t{0});
+        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+            return CompareRows(keys[a], keys[b], ascending) < 0;
+        });
+    }
+
+    if (FObserver)
+        FObserver->RowsAboutToBeReordered();
+    PlaceInOrder(order);
+    if (FObserver)
+        FObserver->RowsReordered();
+}
+
+std::vector<std::size_t> KeywordList::StableOrderOfRanks(const std::vector<uint32_t>& ranks, bool ascending)
+{
+    // Ranks are small dense numbers, so a counting sort orders the rows in one pass and
+    // keeps rows of equal rank in their order, whichever the direction.
+    const uint32_t rankCount = ranks.empty() ? 0 : *std::max_element(ranks.begin(), ranks.end()) + 1;
+    const auto slot = [&](uint32_t rank) { return ascending ? rank : rankCount - 1 - rank; };
+    std::vector<std::size_t> start(rankCount + 1, 0);
+    for (uint32_t rank : ranks)
+        ++start[slot(rank) + 1];
+    std::partial_sum(start.begin(), start.end(), start.begin());
+    std::vector<std::size_t> order(ranks.size());
+    for (std::size_t row = 0; row < ranks.size(); ++row)
+        order[start[slot(ranks[row])]++] = row;
+    return order;
+}
+
+void KeywordList::PrefetchRow(std::size_t row) const
+{
+    // The next row of a cycle lies anywhere in the table; asking for it one step ahead
+    // hides most of the wait for memory.
+    const char* bytes = reinterpret_cast<const char*>(&FRows[row]);
+    for (std::size_t offset = 0; offset < sizeof(KeywordRow); offset += 64)
+        __builtin_prefetch(bytes + offset, 1);
+}
+
+void KeywordList::PlaceInOrder(const std::vector<std::size_t>& order)
+{
+    // Follows each cycle of the permutation, so every row moves once and no second
+    // table is allocated.
+    std::vector<bool> placed(order.size(), false);
+    for (std::size_t start = 0; start < order.size(); ++start) {
+        if (placed[start] || order[start] == start)
+            continue;
+        KeywordRow held = std::move(FRows[start]);
+        std::size_t target = start;
+        while (true) {
+            placed[target] = true;
+            const std::size_t source = order[target];
+            if (source == start) {
+                FRows[target] = std::move(held);
+                break;
+            }
+            PrefetchRow(order[source]);
+            FRows[target] = std::move(FRows[source]);
+            target = source;
+        }
+    }
+}
+
+KeywordList::AppendBatch::AppendBatch(KeywordList& list, std::size_t count) : FList(list)
+{
+    if (count == 0 || FList.FInBatch)
+        return;
+    FList.FRows.reserve(FList.FRows.size() + count);
+    if (FList.FObserver)
+        FList.FObserver->RowsAboutToBeAppended(FList.CountRows(), FList.CountRows() + static_cast<int>(count) - 1);
+    FList.FInBatch = true;
+    FAnnounced = true;
+}
+
+KeywordList::AppendBatch::~AppendBatch()
+{
+    if (!FAnnounced)
+        return;
+    FList.FInBatch = false;
+    if (FList.FObserver)
+        FList.FObserver->RowsAppended();
+}

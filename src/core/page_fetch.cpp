@@ -1,0 +1,112 @@
+#include "core/page_fetch.h"
+
+#include "core/file_system.h"
+#include "core/page_text.h"
+#include "net/http.h"
+#include "net/streams.h"
+
+#include <memory>
+
+namespace {
+
+constexpr std::chrono::milliseconds PumpInterval{15};
+
+// After a failure the file keeps what this fetch wrote, never the tail of an earlier page.
+void CutToWritten(FileStream* scratch)
+{
+    if (!scratch)
+        return;
+    try {
+        scratch->SetSize(scratch->Position());
+    } catch (const EFileStreamError&) {
+        // The fetch has failed already; the status bar says so.
+    }
+}
+
+} // namespace
+
+PageFetch::PageFetch(TIdHTTP& client, FetchDisplay& display, bool& stopRequested, std::string scratchFileName)
+    : FClient(client), FDisplay(display), FStopRequested(stopRequested), FScratchFileName(std::move(scratchFileName))
+{
+    FClient.OnWorkBegin = [this](TIdComponent&, TWorkMode, int32_t max) { IdHTTP1WorkBegin(max); };
+    FClient.OnWork = [this](TIdComponent&, TWorkMode, int32_t count) { IdHTTP1Work(count); };
+    FClient.OnWorkEnd = [this](TIdComponent&, TWorkMode) { IdHTTP1WorkEnd(); };
+}
+
+PageFetch::~PageFetch()
+{
+    FClient.OnWorkBegin = nullptr;
+    FClient.OnWork = nullptr;
+    FClient.OnWorkEnd = nullptr;
+}
+
+bool PageFetch::FetchPage(const std::string& url, std::string& page)
+{
+    // The client is not re-entrant: a fetch asked for from a click handled inside a
+    // running one is refused like a stopped one.
+    if (FStopRequested || FFetching)
+        return false;
+    page.clear();
+    auto scratch = std::make_unique<FileStream>(FScratchFileName, FileStream::Mode::Overwrite);
+
+    FFetching = true;
+    try {
+        FDisplay.ShowMainStatus("Getting URL: " + url + "...");
+        FDisplay.SetGaugeProgress(0);
+        FDisplay.PumpMessages();
+        FLastPump = std::chrono::steady_clock::now();
+        FClient.HttpGet(url, *scratch);
+        // The file holds this body and nothing of an earlier one.
+        scratch->SetSize(scratch->Position());
+        scratch.reset();
+        FClient.CloseConnection();
+        if (FStopRequested) {
+            FDisplay.ShowMainStatus("Process aborted!");
+            FFetching = false;
+            return false;
+        }
+        page = ToPageText(ReadWholeFile(FScratchFileName));
+        FDisplay.ShowMainStatus("Process completed sucessfull!");
+        FFetching = false;
+        return true;
+    } catch (const std::exception&) {
+        FStopRequested = true;
+        FClient.CloseConnection();
+        FDisplay.ShowMainStatus("Connection error, check if you are connected and url exists.");
+        CutToWritten(scratch.get());
+        scratch.reset();
+        page.clear();
+        FFetching = false;
+        return false;
+    }
+}
+
+void PageFetch::IdHTTP1WorkBegin(int32_t AWorkCountMax)
+{
+    FDisplay.SetGaugeMaxValue(AWorkCountMax);
+    FDisplay.SetGaugeProgress(0);
+    PumpNowAndThen();
+}
+
+void PageFetch::IdHTTP1Work(int32_t AWorkCount)
+{
+    if (FStopRequested)
+        FClient.CloseConnection();
+    FDisplay.SetGaugeProgress(AWorkCount);
+    PumpNowAndThen();
+}
+
+void PageFetch::IdHTTP1WorkEnd()
+{
+    FDisplay.SetGaugeProgress(FDisplay.GaugeMaxValue());
+    PumpNowAndThen();
+}
+
+void PageFetch::PumpNowAndThen()
+{
+    const auto now = std::chrono::steady_clock::now();
+    if (now - FLastPump < PumpInterval)
+        return;
+    FDisplay.PumpMessages();
+    FLastPump = std::chrono::steady_clock::now();
+}

@@ -1,0 +1,57 @@
+// FetchPage: the one road from the program to the network. It downloads a page with the
+// window's HTTP client into the scratch file, reads it back as a page text, and answers
+// whether it succeeded, writing its progress into the status bar and the gauge and
+// honouring and setting the window's stop flag.
+#pragma once
+
+#include "core/user_interface.h"
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+class TIdHTTP;
+
+// What a fetch shows while it works; the main window implements it.
+class FetchDisplay : public StatusPanels {
+public:
+    virtual void SetGaugeMaxValue(int maximum) = 0;
+    virtual void SetGaugeProgress(int value) = 0;
+    virtual int GaugeMaxValue() const = 0;
+    // Handles every waiting window message.
+    virtual void PumpMessages() = 0;
+};
+
+class PageFetch {
+public:
+    // The client's work events are bound to the progress handlers below for the life of
+    // this object. stopRequested is the window's stop flag.
+    PageFetch(TIdHTTP& client, FetchDisplay& display, bool& stopRequested, std::string scratchFileName);
+    ~PageFetch();
+    PageFetch(const PageFetch&) = delete;
+    PageFetch& operator=(const PageFetch&) = delete;
+
+    // With the stop flag set, false at once and page untouched. Otherwise page is emptied
+    // and receives the page text only when the result is true. A scratch file that cannot
+    // be created raises EFileStreamError; every other failure sets the stop flag and
+    // shows the connection error text.
+    bool FetchPage(const std::string& url, std::string& page);
+
+    const std::string& ScratchFileName() const { return FScratchFileName; }
+
+    void IdHTTP1WorkBegin(int32_t AWorkCountMax);
+    void IdHTTP1Work(int32_t AWorkCount);
+    void IdHTTP1WorkEnd();
+
+private:
+    // Pumps unless the last pump was very recent, so a fast body is not slowed down by a
+    // pump for every piece.
+    void PumpNowAndThen();
+
+    TIdHTTP& FClient;
+    FetchDisplay& FDisplay;
+    bool& FStopRequested;
+    std::string FScratchFileName;
+    bool FFetching = false;
+    std::chrono::steady_clock::time_point FLastPump{};
+};

@@ -1,0 +1,148 @@
+#include "core/results_export.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+void AppendField(std::string& line, const std::string& field, bool first)
+{
+    if (!first)
+        line += ',';
+    line += '"';
+    for (char c : field) {
+        if (c == '"')
+            line += '"';
+        line += c;
+    }
+    line += '"';
+}
+
+std::string SystemReason()
+{
+    return std::strerror(errno);
+}
+
+// Closes the descriptor and removes the temporary file unless it was renamed into place.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(const std::string& target)
+    {
+        const std::string::size_type slash = target.rfind('/');
+        const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+        const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+        for (int attempt = 0; attempt < 100 && FHandle < 0; ++attempt) {
+            FName = folder + "." + base + ".saving-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+            FHandle = ::open(FName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (FHandle < 0 && errno != EEXIST)
+                break;
+        }
+        if (FHandle < 0)
+            throw SaveError(SystemReason());
+    }
+
+    ~TemporaryFile()
+    {
+        if (FHandle >= 0)
+            ::close(FHandle);
+        if (!FRenamed)
+            ::unlink(FName.c_str());
+    }
+
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    void Write(const std::string& bytes)
+    {
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::write(FHandle, bytes.data() + done, bytes.size() - done);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                throw SaveError(n < 0 ? SystemReason() : std::string("No space left on device"));
+            done += static_cast<std::size_t>(n);
+        }
+    }
+
+    void KeepModeOf(const std::string& target)
+    {
+        struct stat info {};
+        if (::stat(target.c_str(), &info) == 0)
+            ::fchmod(FHandle, info.st_mode & 07777);
+    }
+
+    void RenameTo(const std::string& target)
+    {
+        if (::fsync(FHandle) != 0 || ::close(FHandle) != 0) {
+            FHandle = -1;
+            throw SaveError(SystemReason());
+        }
+        FHandle = -1;
+        if (::rename(FName.c_str(), target.c_str()) != 0)
+            throw SaveError(SystemReason());
+        FRenamed = true;
+    }
+
+private:
+    std::string FName;
+    int FHandle = -1;
+    bool FRenamed = false;
+};
+
+} // namespace
+
+std::string ResultsCsvText(const KeywordList& list)
+{
+    std::string text;
+    text.reserve(static_cast<std::size_t>(list.CountRows() + 1) * 64);
+    for (int column = 0; column < KeywordList::ColumnCount; ++column)
+        AppendField(text, KeywordList::ColumnCaptions[column], column == 0);
+    text += "\r\n";
+    for (int row = 0; row < list.CountRows(); ++row) {
+        AppendField(text, list.RowCaption(row), true);
+        for (int cell = 0; cell < KeywordRow::CellCount; ++cell)
+            AppendField(text, list.CellText(row, cell), false);
+        text += "\r\n";
+    }
+    return text;
+}
+
+std::string WithCsvExtension(const std::string& fileName)
+{
+    const std::string::size_type slash = fileName.rfind('/');
+    const std::string base = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
+    const std::string::size_type dot = base.rfind('.');
+    if (dot != std::string::npos && strcasecmp(base.c_str() + dot, ".csv") == 0)
+        return fileName;
+    return fileName + ".csv";
+}
+
+void WriteFileReplacing(const std::string& fileName, const std::string& bytes)
+{
+    TemporaryFile temporary(fileName);
+    temporary.Write(bytes);
+    temporary.KeepModeOf(fileName);
+    temporary.RenameTo(fileName);
+}
+
+void SaveResults(const KeywordList& list, MessagePrompter& prompter, SaveFileChooser& chooser)
+{
+    if (list.CountRows() == 0) {
+        prompter.ShowMessageDialog("You don't have any data to save.", MessageButtons::Ok);
+        return;
+    }
+    const std::optional<std::string> fileName = chooser.ChooseSaveFile();
+    if (!fileName)
+        return;
+    try {
+        WriteFileReplacing(*fileName, ResultsCsvText(list));
+    } catch (const SaveError& error) {
+        prompter.ShowMessageDialog(std::string("Could not save the results: ") + error.what() + ".",
+                                   MessageButtons::Ok);
+    }
+}

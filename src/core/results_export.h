@@ -1,0 +1,36 @@
+// Saving the keyword table as a CSV file.
+#pragma once
+
+#include "core/keyword_list.h"
+#include "core/user_interface.h"
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+// Every field in double quotes (a quote inside a field doubled), fields separated by
+// commas, CR LF after every line; first the column captions, then every row in the
+// order shown: its number and its five cells, bytes as the cells hold them.
+std::string ResultsCsvText(const KeywordList& list);
+
+// ".csv" is added unless the name already ends in ".csv" in any letter case.
+std::string WithCsvExtension(const std::string& fileName);
+
+// A save that failed; the message is the system's reason.
+class SaveError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Writes a temporary file in the target's folder and renames it over the target only
+// once it is complete, so a failed save never damages the file it would replace.
+void WriteFileReplacing(const std::string& fileName, const std::string& bytes);
+
+// The save dialog: the confirmed file name (".csv" rule applied), or nothing.
+class SaveFileChooser {
+public:
+    virtual ~SaveFileChooser() = default;
+    virtual std::optional<std::string> ChooseSaveFile() = 0;
+};
+
+void SaveResults(const KeywordList& list, MessagePrompter& prompter, SaveFileChooser& chooser);

@@ -1,0 +1,34 @@
+#include "gui/application.h"
+
+#include <QMessageBox>
+
+#include <exception>
+
+TalviraApplication::TalviraApplication(int& argc, char** argv) : QApplication(argc, argv)
+{
+    setApplicationName("Talvira");
+}
+
+bool TalviraApplication::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& error) {
+        ReportError(error.what());
+    } catch (...) {
+        ReportError("Unknown error.");
+    }
+    return false;
+}
+
+void TalviraApplication::ReportError(const std::string& message)
+{
+    if (FErrorReporter) {
+        FErrorReporter(message);
+        return;
+    }
+    QMessageBox box(QMessageBox::Critical, applicationName(), QString::fromUtf8(message), QMessageBox::Ok,
+                    activeWindow());
+    box.setObjectName("ErrorMessage");
+    box.exec();
+}

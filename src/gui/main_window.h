@@ -1,0 +1,137 @@
+// TfrmMain: the one main window, its controls, and the routing of its buttons and
+// column headers to the commands. What a command decides lives in display-free code;
+// the window only shows it.
+#pragma once
+
+#include "config/service_addresses.h"
+#include "core/keyword_list.h"
+#include "core/keyword_sort.h"
+#include "core/page_fetch.h"
+#include "core/result_counts.h"
+#include "core/user_interface.h"
+#include "gui/dialogs/save_dialog.h"
+#include "gui/locale_collator.h"
+#include "gui/qt_message_queue.h"
+#include "net/anti_freeze.h"
+#include "net/http.h"
+
+#include <QWidget>
+
+#include <memory>
+#include <string>
+
+class QFrame;
+class QLabel;
+class QPushButton;
+class QTableView;
+class KeywordTableModel;
+class Gauge;
+class LinkLabel;
+
+class TfrmMain : public QWidget, public MessagePrompter, public FetchDisplay, private GatherHost {
+public:
+    TfrmMain();
+    ~TfrmMain() override;
+
+    int ShowMessageDialog(const std::string& text, MessageButtons buttons) override;
+    void ShowMainStatus(const std::string& text) override;
+    void ShowMainKeywordStatus(const std::string& text) override;
+    void ShowRowCountStatus(const std::string& text) override;
+    void SetGaugeMaxValue(int maximum) override;
+    void SetGaugeProgress(int value) override;
+    int GaugeMaxValue() const override;
+    void PumpMessages() override;
+
+    KeywordList& Keywords() { return FKeywords; }
+    const std::string& MainKeywordText() const { return FMainKeywordText; }
+    int SearchMode() const { return FSearchMode; }
+    const ServiceAddresses& Services() const { return FServices; }
+    PageFetch& Fetcher() { return *FPageFetch; }
+    TIdHTTP& HttpClient() { return IdHTTP1; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void CreateToolbar();
+    void CreateBanner();
+    void CreateTable();
+    void CreateBottomPanel();
+    void CreateStatusBar();
+
+    void FormCreate();
+    void FormShow();
+    void FormResize();
+    void CentreBanner();
+    void LoadSettings();
+
+    void btnMainKeywordClick();
+    void btnGatherKeywordClick();
+    void btnAddKeywordClick();
+    void btnGatherDataClick();
+    void btnSaveResultsClick();
+    void btnHelpClick();
+    void btnMakeMoneyClick();
+    void bsSkinButton1Click();
+    void bsSkinButton2Click();
+    void bsSkinButton3Click();
+    void bsSkinButton4Click();
+    void lvwItemsColumnClick(int column);
+
+    // The commands that would remove rows or start another fetch, off while data is
+    // gathered.
+    void EnableCommandsOfIdle(bool enabled);
+    void SetColumnClick(bool on);
+
+    bool FetchPage(const std::string& url, std::string& page) override;
+    bool StopRequested() const override { return FStopRequested; }
+
+    // State of the window.
+    bool FStopRequested = false;
+    std::string FMainKeywordText;
+    int FSearchMode = 0;
+
+    ServiceAddresses FServices;
+
+    // Network components: the anti-freeze keeps the window answering during every
+    // blocking wait of the HTTP client.
+    QtMessageQueue FMessageQueue;
+    TIdAntiFreeze IdAntiFreeze1{FMessageQueue};
+    TIdHTTP IdHTTP1;
+    std::unique_ptr<PageFetch> FPageFetch;
+
+    KeywordList FKeywords;
+    SortState FSort;
+    LocaleCollator FCollator;
+    KeywordTableModel* FModel = nullptr;
+    SaveDialog bsSkinSaveDialog1;
+
+    // Controls, top to bottom.
+    QFrame* bsSkinPanel1 = nullptr;
+    QPushButton* btnMainKeyword = nullptr;
+    QPushButton* btnGatherKeyword = nullptr;
+    QPushButton* btnAddKeyword = nullptr;
+    QPushButton* btnGatherData = nullptr;
+    QPushButton* btnSaveResults = nullptr;
+    QPushButton* btnHelp = nullptr;
+    QPushButton* btnMakeMoney = nullptr;
+    QFrame* panBanner = nullptr;
+    QLabel* imgBanner = nullptr;
+    QLabel* gifBanner = nullptr;
+    QFrame* bsSkinPanel3 = nullptr;
+    QTableView* lvwItems = nullptr;
+    QFrame* bsSkinPanel4 = nullptr;
+    QPushButton* bsSkinButton1 = nullptr;
+    QPushButton* bsSkinButton2 = nullptr;
+    QPushButton* bsSkinButton3 = nullptr;
+    QPushButton* bsSkinButton4 = nullptr;
+    LinkLabel* lblLink1URL = nullptr;
+    LinkLabel* lblLink2URL = nullptr;
+    int FLink2RightMargin = 0;
+    QFrame* bsSkinStatusBar1 = nullptr;
+    QLabel* MainStatusPanel = nullptr;
+    QLabel* bsSkinStatusPanel1 = nullptr;
+    QLabel* SecondStatusPanel = nullptr;
+    Gauge* MainGauge = nullptr;
+};

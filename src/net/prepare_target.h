@@ -1,0 +1,16 @@
+// The request target and Host value of each request, prepared from the client's current
+// URI. Nothing is encoded: the target goes out byte for byte as the URL holds it, except
+// that backslashes become slashes, the fragment is cut off and relative paths are merged.
+#pragma once
+
+#include "net/header_records.h"
+#include "net/uri.h"
+
+// Merges the request's URL (its Target) into the client's current URI and sets the
+// request's Target to the request target, its Username and Password (from the URL's
+// user info), ContentLength (the upload size for POST and PUT, else -1) and Host
+// (host, plus ":" and port unless the port is 80). A URL without a port keeps a port
+// other than 0, 80 and 443 from the current URI, and otherwise takes its protocol's
+// default. Raises EIdUnknownProtocol for a protocol other than http or https that needs
+// a default port, and EIdException for OPTIONS, TRACE, PUT and DELETE under HTTP 1.0.
+void PrepareTarget(TIdURI& currentUri, TIdHTTPRequest& request, TIdHTTPProtocolVersion version);
