@@ -2,6 +2,14 @@
 # included: the warnings of the project's own code and, when asked for, the sanitizers.
 add_library(talvira_build_options INTERFACE)
 target_compile_options(talvira_build_options INTERFACE -Wall -Wextra -Wpedantic -Wno-unused-parameter)
+if(TALVIRA_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "The fuzz harnesses need clang: configure with CXX=clang++")
+  endif()
+  # Coverage for the fuzzer in every library; the harnesses add the fuzzer's own main.
+  target_compile_options(talvira_build_options INTERFACE -fsanitize=fuzzer-no-link)
+  set(TALVIRA_SANITIZE ON)
+endif()
 if(TALVIRA_SANITIZE)
   target_compile_options(talvira_build_options INTERFACE
     -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
