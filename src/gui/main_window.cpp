@@ -10,11 +10,17 @@
 #include "gui/dialogs/main_keyword_dialog.h"
 #include "gui/dialogs/message_dialog.h"
 #include "gui/dialogs/select_search_dialog.h"
+#include "gui/animated_banner.h"
+#include "gui/application_icon.h"
+#include "gui/banner_picture.h"
+#include "gui/desktop_opener.h"
 #include "gui/gauge.h"
 #include "gui/keyword_table_model.h"
 #include "gui/link_label.h"
 #include "gui/scratch_file.h"
+#include "gui/skin.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -69,8 +75,18 @@ QLabel* MakeStatusPanel(QWidget* parent, const char* name, const char* text, int
 
 } // namespace
 
-TfrmMain::TfrmMain() : bsSkinSaveDialog1(this, ExecutableDirectory())
+TfrmMain::TfrmMain(BrandingSources sources)
+    : FFolder(sources.Folder.empty() ? ExecutableDirectory() : std::move(sources.Folder)),
+      FRandom(sources.Random), FOpener(sources.Opener), bsSkinSaveDialog1(this, ExecutableDirectory())
 {
+    if (!FRandom) {
+        FOwnRandom = std::make_unique<SeededRandomDraw>();
+        FRandom = FOwnRandom.get();
+    }
+    if (!FOpener) {
+        FOwnOpener = std::make_unique<DesktopOpener>();
+        FOpener = FOwnOpener.get();
+    }
     setObjectName("frmMain");
     setWindowTitle("Talvira");
     resize(ClientWidth, ClientHeight);
@@ -120,11 +136,13 @@ void TfrmMain::CreateBanner()
 {
     panBanner = MakePanel(this, "panBanner", true);
     panBanner->setFixedHeight(65);
-    imgBanner = new QLabel(panBanner);
+    imgBanner = new BannerPicture(panBanner);
     imgBanner->setObjectName("imgBanner");
     imgBanner->setGeometry(144, -8, 105, 105);
-    gifBanner = new QLabel(panBanner);
+    imgBanner->OnClick = [this] { imgBannerClick(); };
+    gifBanner = new AnimatedBanner(panBanner);
     gifBanner->setObjectName("gifBanner");
+    gifBanner->OnClick = [this] { gifBannerClick(); };
 }
 
 void TfrmMain::CreateTable()
@@ -172,9 +190,9 @@ void TfrmMain::CreateBottomPanel()
     connect(bsSkinButton3, &QPushButton::clicked, this, [this] { bsSkinButton3Click(); });
     connect(bsSkinButton4, &QPushButton::clicked, this, [this] { bsSkinButton4Click(); });
 
-    lblLink1URL = new LinkLabel(bsSkinPanel4);
+    lblLink1URL = new LinkLabel(*FOpener, bsSkinPanel4);
     lblLink1URL->setObjectName("lblLink1URL");
-    lblLink2URL = new LinkLabel(bsSkinPanel4);
+    lblLink2URL = new LinkLabel(*FOpener, bsSkinPanel4);
     lblLink2URL->setObjectName("lblLink2URL");
     lblLink2URL->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     for (LinkLabel* link : {lblLink1URL, lblLink2URL}) {
@@ -213,16 +231,80 @@ void TfrmMain::FormCreate()
     gifBanner->setGeometry(imgBanner->geometry());
     FSort.SortColumn = -1;
     FSort.SortAscending = true;
-    LoadSettings();
+    // LoadSettings runs as the first event of the message loop, where an error (a banner,
+    // skin or icon that cannot be loaded) reaches the top-level error box instead of
+    // ending the program, and the window opens all the same.
+    QMetaObject::invokeMethod(this, [this] { LoadSettings(); }, Qt::QueuedConnection);
     IdHTTP1.HandleRedirects = true;
     FPageFetch = std::make_unique<PageFetch>(IdHTTP1, *this, FStopRequested, ScratchFileName());
 }
 
 void TfrmMain::LoadSettings()
 {
-    // The settings file is read once, here. Branding the window from it is not built
-    // yet; the service addresses are.
-    FServices = ReadServiceAddresses(IniFile(ExecutableDirectory() + "dbconfig.dat"));
+    FServices = ReadServiceAddresses(IniFile(FFolder + "dbconfig.dat"));
+    const std::vector<std::string> failures = LoadBranding(FFolder, *FRandom, *this, FBranding);
+    // The window is already shown: the banner is centred in its strip as it is now.
+    layout()->activate();
+    CentreBanner();
+    RaiseBrandingFailures(failures);
+}
+
+void TfrmMain::SetCaption(const std::string& caption)
+{
+    setWindowTitle(QString::fromUtf8(caption));
+}
+
+void TfrmMain::SetBannerHandCursor()
+{
+    imgBanner->setCursor(Qt::PointingHandCursor);
+    gifBanner->setCursor(Qt::PointingHandCursor);
+}
+
+void TfrmMain::HideBannerStrip()
+{
+    panBanner->hide();
+}
+
+int TfrmMain::ShowAnimatedBanner(const std::string& pictureFile)
+{
+    gifBanner->show();
+    imgBanner->hide();
+    gifBanner->LoadFromFile(pictureFile);
+    return gifBanner->height();
+}
+
+int TfrmMain::ShowStillBanner(const std::string& pictureFile, const std::string& format)
+{
+    gifBanner->hide();
+    imgBanner->show();
+    imgBanner->LoadFromFile(pictureFile, format);
+    return imgBanner->height();
+}
+
+void TfrmMain::SetBannerStripHeight(int height)
+{
+    panBanner->setFixedHeight(height);
+}
+
+void TfrmMain::SetLinks(const std::string& link1Name, const std::string& link1URL, const std::string& link2Name,
+                        const std::string& link2URL)
+{
+    lblLink1URL->setText(QString::fromUtf8(link1Name));
+    lblLink1URL->SetURL(link1URL);
+    lblLink1URL->FitToText();
+    lblLink2URL->setText(QString::fromUtf8(link2Name));
+    lblLink2URL->SetURL(link2URL);
+    lblLink2URL->FitToText();
+}
+
+void TfrmMain::LoadSkin(const std::string& packageFile)
+{
+    LoadCompressedSkin(*qApp, packageFile);
+}
+
+void TfrmMain::LoadIcon(const std::string& iconFile)
+{
+    LoadApplicationIcon(iconFile);
 }
 
 void TfrmMain::showEvent(QShowEvent* event)
@@ -250,7 +332,7 @@ void TfrmMain::FormResize()
 
 void TfrmMain::CentreBanner()
 {
-    for (QLabel* banner : {imgBanner, gifBanner}) {
+    for (QLabel* banner : {static_cast<QLabel*>(imgBanner), static_cast<QLabel*>(gifBanner)}) {
         const ControlOrigin origin =
             CenteredOrigin(panBanner->width(), panBanner->height(), banner->width(), banner->height());
         banner->move(origin.Left, origin.Top);
@@ -377,8 +459,26 @@ void TfrmMain::btnSaveResultsClick()
 }
 
 void TfrmMain::btnGatherKeywordClick() {}
-void TfrmMain::btnHelpClick() {}
-void TfrmMain::btnMakeMoneyClick() {}
+void TfrmMain::btnHelpClick()
+{
+    OpenInBrowser(*FOpener, HelpPageAddress);
+}
+
+void TfrmMain::btnMakeMoneyClick()
+{
+    OpenInBrowser(*FOpener, MakeMoneyAddress(FBranding.FAffiliateID));
+}
+
+// A banner without an address opens nothing.
+void TfrmMain::imgBannerClick()
+{
+    OpenInBrowser(*FOpener, FBranding.FBannerURL);
+}
+
+void TfrmMain::gifBannerClick()
+{
+    OpenInBrowser(*FOpener, FBranding.FBannerURL);
+}
 
 void TfrmMain::bsSkinButton1Click()
 {

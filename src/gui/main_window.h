@@ -4,11 +4,13 @@
 #pragma once
 
 #include "config/service_addresses.h"
+#include "core/branding.h"
 #include "core/keyword_list.h"
 #include "core/keyword_sort.h"
 #include "core/page_fetch.h"
 #include "core/result_counts.h"
 #include "core/user_interface.h"
+#include "core/web_pages.h"
 #include "gui/dialogs/save_dialog.h"
 #include "gui/locale_collator.h"
 #include "gui/qt_message_queue.h"
@@ -27,10 +29,25 @@ class QTableView;
 class KeywordTableModel;
 class Gauge;
 class LinkLabel;
+class BannerPicture;
+class AnimatedBanner;
 
-class TfrmMain : public QWidget, public MessagePrompter, public FetchDisplay, private GatherHost {
+// Where the window finds its settings file and the files it names, how it draws the
+// random picks of banner and links, and how it opens web pages. What is left empty is the
+// program's own: the executable's directory, the clock, the desktop's browser.
+struct BrandingSources {
+    std::string Folder;
+    RandomDraw* Random = nullptr;
+    WebPageOpener* Opener = nullptr;
+};
+
+class TfrmMain : public QWidget,
+                 public MessagePrompter,
+                 public FetchDisplay,
+                 private GatherHost,
+                 private BrandingDisplay {
 public:
-    TfrmMain();
+    explicit TfrmMain(BrandingSources sources = {});
     ~TfrmMain() override;
 
     int ShowMessageDialog(const std::string& text, MessageButtons buttons) override;
@@ -48,6 +65,7 @@ public:
     const ServiceAddresses& Services() const { return FServices; }
     PageFetch& Fetcher() { return *FPageFetch; }
     TIdHTTP& HttpClient() { return IdHTTP1; }
+    const BrandingFields& Branding() const { return FBranding; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -73,6 +91,8 @@ private:
     void btnSaveResultsClick();
     void btnHelpClick();
     void btnMakeMoneyClick();
+    void imgBannerClick();
+    void gifBannerClick();
     void bsSkinButton1Click();
     void bsSkinButton2Click();
     void bsSkinButton3Click();
@@ -87,12 +107,32 @@ private:
     bool FetchPage(const std::string& url, std::string& page) override;
     bool StopRequested() const override { return FStopRequested; }
 
+    void SetCaption(const std::string& caption) override;
+    void SetBannerHandCursor() override;
+    void HideBannerStrip() override;
+    int ShowAnimatedBanner(const std::string& pictureFile) override;
+    int ShowStillBanner(const std::string& pictureFile, const std::string& format) override;
+    void SetBannerStripHeight(int height) override;
+    void SetLinks(const std::string& link1Name, const std::string& link1URL, const std::string& link2Name,
+                  const std::string& link2URL) override;
+    void LoadSkin(const std::string& packageFile) override;
+    void LoadIcon(const std::string& iconFile) override;
+
     // State of the window.
     bool FStopRequested = false;
     std::string FMainKeywordText;
     int FSearchMode = 0;
 
     ServiceAddresses FServices;
+
+    // Branding: where the settings lie, the random picks, the browser, and what the
+    // settings set for the click handlers.
+    std::string FFolder;
+    std::unique_ptr<RandomDraw> FOwnRandom;
+    RandomDraw* FRandom = nullptr;
+    std::unique_ptr<WebPageOpener> FOwnOpener;
+    WebPageOpener* FOpener = nullptr;
+    BrandingFields FBranding;
 
     // Network components: the anti-freeze keeps the window answering during every
     // blocking wait of the HTTP client.
@@ -117,8 +157,8 @@ private:
     QPushButton* btnHelp = nullptr;
     QPushButton* btnMakeMoney = nullptr;
     QFrame* panBanner = nullptr;
-    QLabel* imgBanner = nullptr;
-    QLabel* gifBanner = nullptr;
+    BannerPicture* imgBanner = nullptr;
+    AnimatedBanner* gifBanner = nullptr;
     QFrame* bsSkinPanel3 = nullptr;
     QTableView* lvwItems = nullptr;
     QFrame* bsSkinPanel4 = nullptr;
