@@ -6,6 +6,7 @@
 #include "config/service_addresses.h"
 #include "core/keyword_list.h"
 #include "core/keyword_sort.h"
+#include "core/network_command.h"
 #include "core/page_fetch.h"
 #include "core/result_counts.h"
 #include "core/user_interface.h"
@@ -79,9 +80,12 @@ private:
     void bsSkinButton4Click();
     void lvwItemsColumnClick(int column);
 
-    // The commands that would remove rows or start another fetch, off while data is
-    // gathered.
-    void EnableCommandsOfIdle(bool enabled);
+    // Switches the command buttons as a network command starts or ends: while one runs,
+    // only its own stop control and the commands that neither fetch, change rows nor
+    // open a dialog stay on.
+    void NetworkCommandChanged(NetworkCommand running);
+    // The "Stop" click of a running data gathering.
+    void StopGatherData();
     void SetColumnClick(bool on);
 
     bool FetchPage(const std::string& url, std::string& page) override;
@@ -89,6 +93,7 @@ private:
 
     // State of the window.
     bool FStopRequested = false;
+    NetworkCommandState FNetworkCommands;
     std::string FMainKeywordText;
     int FSearchMode = 0;
 
