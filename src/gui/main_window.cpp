@@ -15,6 +15,7 @@
 #include "gui/link_label.h"
 #include "gui/scratch_file.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -24,6 +25,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -367,9 +369,27 @@ void TfrmMain::StopGatherData()
     PumpMessages();
 }
 
+void TfrmMain::closeEvent(QCloseEvent* event)
+{
+    if (!FNetworkCommands.IsRunning()) {
+        QWidget::closeEvent(event);
+        return;
+    }
+    // The command is further down this thread's stack: it cannot be left running, and
+    // the window cannot go from under it. It ends at its next check, with the request
+    // under way cut; no request starts after this.
+    event->ignore();
+    FCloseRequested = true;
+    FStopRequested = true;
+    IdHTTP1.CloseConnection();
+    NetworkCommandChanged(FNetworkCommands.Running());
+}
+
 void TfrmMain::NetworkCommandChanged(NetworkCommand running)
 {
-    const bool idle = running == NetworkCommand::None;
+    const bool idle = running == NetworkCommand::None && !FCloseRequested;
+    if (running == NetworkCommand::None && FCloseRequested)
+        QTimer::singleShot(0, this, [this] { close(); });
     for (QPushButton* command :
          {btnMainKeyword, btnGatherKeyword, btnAddKeyword, btnSaveResults, bsSkinButton3, bsSkinButton4})
         command->setEnabled(idle);

@@ -52,6 +52,9 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // During a network command the close only stops it; the window closes once the
+    // command has returned.
+    void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -94,6 +97,7 @@ private:
     // State of the window.
     bool FStopRequested = false;
     NetworkCommandState FNetworkCommands;
+    bool FCloseRequested = false;
     std::string FMainKeywordText;
     int FSearchMode = 0;
 

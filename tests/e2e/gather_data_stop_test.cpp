@@ -1,5 +1,6 @@
-// Stop clicked twice and three times in every phase of a fetch: the requests on the
-// wire, the rows and the window's state after the run, and a next run that works.
+// Stop clicked twice and three times in every phase of a fetch, and the window closed in
+// the middle of a run: the requests on the wire, the rows and the window's state after
+// the run, and a next run that works.
 #include "gather_window.h"
 #include "gui/gauge.h"
 #include "net/http.h"
@@ -169,6 +170,73 @@ TEST_F(GatherWindowTest, StopClicksWhileConnecting)
         // The abandoned connect is reported as a failed one.
         EXPECT_EQ(MainStatus(), "Connection error, check if you are connected and url exists.");
     }
+}
+
+// Closing the window stops the run where it stands: the request under way is cut, no
+// other request starts, and the window closes as soon as the run has returned.
+TEST_F(GatherWindowTest, CloseDuringARun)
+{
+    std::vector<Script> scripts = AnswersForRows(1);
+    scripts.push_back({ScriptStep::ReadUntil("\r\n\r\n"), ScriptStep::Send(Head + "Content-Length: 100\r\n\r\nx"),
+                       ScriptStep::Hold("phase"), ScriptStep::Close()});
+    for (const Script& spare : AnswersForRows(2))
+        scripts.push_back(spare);
+    ScriptedServer server(scripts);
+    OpenWindow(Root(server), {"a", "b", "c"});
+
+    bool closeRefused = true;
+    DuringTheRun([&] { return server.IsHolding("phase"); },
+                 [&] {
+                     closeRefused = !window->close();
+                     QMetaObject::invokeMethod(qApp, [&server] { server.Release("phase"); }, Qt::QueuedConnection);
+                 });
+    GatherData();
+    // The window closes from the event loop once the run has unwound.
+    QCoreApplication::processEvents();
+
+    EXPECT_TRUE(closeRefused) << "the window went while the run was still on the stack";
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(server.ConnectionCount(), 4u);
+    EXPECT_EQ(Counts(1), (std::vector<std::string>{"", "", ""}));
+    EXPECT_EQ(Counts(2), (std::vector<std::string>{"", "", ""}));
+}
+
+// As the program runs it: the click that starts the run comes from the application's
+// event loop, and closing the window during the run ends that loop once the run has
+// returned.
+TEST_F(GatherWindowTest, CloseDuringARunEndsTheEventLoop)
+{
+    std::vector<Script> scripts = AnswersForRows(1);
+    scripts.push_back({ScriptStep::ReadUntil("\r\n\r\n"), ScriptStep::Hold("phase"), ScriptStep::Close()});
+    for (const Script& spare : AnswersForRows(2))
+        scripts.push_back(spare);
+    ScriptedServer server(scripts);
+    OpenWindow(Root(server), {"a", "b", "c"});
+
+    DuringTheRun([&] { return server.IsHolding("phase"); },
+                 [&] {
+                     window->close();
+                     QMetaObject::invokeMethod(qApp, [&server] { server.Release("phase"); }, Qt::QueuedConnection);
+                 });
+    QMetaObject::invokeMethod(qApp, [this] { GatherData(); }, Qt::QueuedConnection);
+    // Only a guard against a loop that never ends; the test does not wait for it.
+    bool gaveUp = false;
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [&] {
+        gaveUp = true;
+        QCoreApplication::exit(1);
+    });
+    guard.start(20000);
+    const bool quitOnClose = QApplication::quitOnLastWindowClosed();
+    QApplication::setQuitOnLastWindowClosed(true);
+    const int code = QApplication::exec();
+    QApplication::setQuitOnLastWindowClosed(quitOnClose);
+
+    EXPECT_FALSE(gaveUp);
+    EXPECT_EQ(code, 0);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(server.ConnectionCount(), 4u);
 }
 
 } // namespace

@@ -142,6 +142,23 @@ TEST_F(GatherDataTest, CommandsThatWouldDisturbARunAreOffDuringIt)
     EXPECT_TRUE(SortingOn());
 }
 
+// Settings saved by an editor that writes a byte-order mark, with the roots written with
+// a trailing "/": the requests still go to those roots, with the engines' paths.
+TEST_F(GatherDataTest, SettingsWithAByteOrderMarkAndTrailingSlashes)
+{
+    ScriptedServer server(AnswersForRows(1));
+    const std::string root = Root(server) + "/";
+    OpenWindowWithSettings("\xEF\xBB\xBF[Services]\r\nGoogleURL=" + root + "\r\nYahooURL=" + root +
+                               "\r\nMsnURL=" + root + "/\r\n",
+                           {"golf"});
+    GatherData();
+    ASSERT_TRUE(server.Finish());
+    EXPECT_EQ(RequestLine(server.Received(0)), "GET /search?q=%22golf%22 HTTP/1.1");
+    EXPECT_EQ(RequestLine(server.Received(1)), "GET /search?p=%22golf%22 HTTP/1.1");
+    EXPECT_EQ(RequestLine(server.Received(2)), "GET /results.aspx?q=%22golf%22 HTTP/1.1");
+    EXPECT_EQ(Counts(0), (std::vector<std::string>{"1,100", "2,200", "3,300"}));
+}
+
 TEST_F(GatherDataTest, CountsFromTheServiceSimulator)
 {
     SimulatorProcess simulator;
