@@ -21,6 +21,7 @@
 #include "gui/skin.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -30,6 +31,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -106,6 +108,7 @@ TfrmMain::TfrmMain(BrandingSources sources)
                           static_cast<QWidget*>(bsSkinStatusBar1)})
         layout->addWidget(part, part == bsSkinPanel3 ? 1 : 0);
 
+    FNetworkCommands.SetListener([this](NetworkCommand running) { NetworkCommandChanged(running); });
     FormCreate();
 }
 
@@ -381,6 +384,8 @@ void TfrmMain::ShowRowCountStatus(const std::string& text)
 
 void TfrmMain::btnMainKeywordClick()
 {
+    if (FNetworkCommands.IsRunning())
+        return;
     TfrmMainKeyword dialog(this, *this);
     if (dialog.exec() != mrOk)
         return;
@@ -390,6 +395,8 @@ void TfrmMain::btnMainKeywordClick()
 
 void TfrmMain::btnAddKeywordClick()
 {
+    if (FNetworkCommands.IsRunning())
+        return;
     TfrmAddKeywords dialog(this, *this, ExecutableDirectory());
     if (dialog.exec() == mrOk)
         AddKeywords(FKeywords, *this, dialog.TypedKeywords(), dialog.ListFileName());
@@ -397,20 +404,19 @@ void TfrmMain::btnAddKeywordClick()
 
 void TfrmMain::btnGatherDataClick()
 {
+    // While a command runs the button is its Stop, whatever its caption reads: a second
+    // click (a double-click, or one after the caption went back to "Gather Data" while the
+    // stopped run unwinds) stops again and starts nothing.
+    if (FNetworkCommands.IsRunning()) {
+        if (FNetworkCommands.Running() == NetworkCommand::GatherData)
+            StopGatherData();
+        return;
+    }
     if (FKeywords.CountRows() == 0) {
         ShowMessageDialog("You need add keywords to gather data from search engines.", MessageButtons::Ok);
         return;
     }
-    if (btnGatherData->text() != "Gather Data") {
-        // Stop: handled inside a pump of the running gathering, which notices the flag at
-        // its next check.
-        FStopRequested = true;
-        IdHTTP1.CloseConnection();
-        btnGatherData->setText("Gather Data");
-        SetColumnClick(true);
-        PumpMessages();
-        return;
-    }
+    NetworkCommandRun run = FNetworkCommands.TryBegin(NetworkCommand::GatherData);
     {
         TfrmSelSearch dialog(this);
         if (dialog.exec() != mrOk)
@@ -421,7 +427,6 @@ void TfrmMain::btnGatherDataClick()
     SetColumnClick(false);
     FStopRequested = false;
     btnGatherData->setText("Stop");
-    EnableCommandsOfIdle(false);
     // Idle again however the run ends, an error that escapes it included, so the window
     // is never left stuck in the running state.
     struct BackToIdle {
@@ -431,16 +436,46 @@ void TfrmMain::btnGatherDataClick()
             Window.btnGatherData->setText("Gather Data");
             Window.PumpMessages();
             Window.SetColumnClick(true);
-            Window.EnableCommandsOfIdle(true);
         }
     } backToIdle{*this};
     GatherSearchCounts(FKeywords, *this, FServices, FSearchMode);
 }
 
-void TfrmMain::EnableCommandsOfIdle(bool enabled)
+void TfrmMain::StopGatherData()
 {
-    for (QPushButton* command : {btnMainKeyword, btnGatherKeyword, btnAddKeyword, bsSkinButton3, bsSkinButton4})
-        command->setEnabled(enabled);
+    // The running gathering notices the flag at its next check.
+    FStopRequested = true;
+    IdHTTP1.CloseConnection();
+    btnGatherData->setText("Gather Data");
+    SetColumnClick(true);
+    PumpMessages();
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event)
+{
+    if (!FNetworkCommands.IsRunning()) {
+        QWidget::closeEvent(event);
+        return;
+    }
+    // The command is further down this thread's stack: it cannot be left running, and
+    // the window cannot go from under it. It ends at its next check, with the request
+    // under way cut; no request starts after this.
+    event->ignore();
+    FCloseRequested = true;
+    FStopRequested = true;
+    IdHTTP1.CloseConnection();
+    NetworkCommandChanged(FNetworkCommands.Running());
+}
+
+void TfrmMain::NetworkCommandChanged(NetworkCommand running)
+{
+    const bool idle = running == NetworkCommand::None && !FCloseRequested;
+    if (running == NetworkCommand::None && FCloseRequested)
+        QTimer::singleShot(0, this, [this] { close(); });
+    for (QPushButton* command :
+         {btnMainKeyword, btnGatherKeyword, btnAddKeyword, btnSaveResults, bsSkinButton3, bsSkinButton4})
+        command->setEnabled(idle);
+    btnGatherData->setEnabled(idle || running == NetworkCommand::GatherData);
 }
 
 void TfrmMain::SetColumnClick(bool on)
@@ -455,6 +490,8 @@ bool TfrmMain::FetchPage(const std::string& url, std::string& page)
 
 void TfrmMain::btnSaveResultsClick()
 {
+    if (FNetworkCommands.IsRunning())
+        return;
     SaveResults(FKeywords, *this, bsSkinSaveDialog1);
 }
 
@@ -492,15 +529,22 @@ void TfrmMain::bsSkinButton2Click()
 
 void TfrmMain::bsSkinButton3Click()
 {
+    if (FNetworkCommands.IsRunning())
+        return;
     DeleteSelected(FKeywords, *this, *this);
 }
 
 void TfrmMain::bsSkinButton4Click()
 {
+    if (FNetworkCommands.IsRunning())
+        return;
     DeleteAll(FKeywords, *this, *this);
 }
 
 void TfrmMain::lvwItemsColumnClick(int column)
 {
+    // Sorting moves the rows a running command walks by position.
+    if (FNetworkCommands.IsRunning())
+        return;
     ColumnClick(FKeywords, FSort, column, FCollator);
 }

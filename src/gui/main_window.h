@@ -7,6 +7,7 @@
 #include "core/branding.h"
 #include "core/keyword_list.h"
 #include "core/keyword_sort.h"
+#include "core/network_command.h"
 #include "core/page_fetch.h"
 #include "core/result_counts.h"
 #include "core/user_interface.h"
@@ -69,6 +70,9 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // During a network command the close only stops it; the window closes once the
+    // command has returned.
+    void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -99,9 +103,12 @@ private:
     void bsSkinButton4Click();
     void lvwItemsColumnClick(int column);
 
-    // The commands that would remove rows or start another fetch, off while data is
-    // gathered.
-    void EnableCommandsOfIdle(bool enabled);
+    // Switches the command buttons as a network command starts or ends: while one runs,
+    // only its own stop control and the commands that neither fetch, change rows nor
+    // open a dialog stay on.
+    void NetworkCommandChanged(NetworkCommand running);
+    // The "Stop" click of a running data gathering.
+    void StopGatherData();
     void SetColumnClick(bool on);
 
     bool FetchPage(const std::string& url, std::string& page) override;
@@ -120,6 +127,8 @@ private:
 
     // State of the window.
     bool FStopRequested = false;
+    NetworkCommandState FNetworkCommands;
+    bool FCloseRequested = false;
     std::string FMainKeywordText;
     int FSearchMode = 0;
 
