@@ -20,6 +20,9 @@ LinkLabel::LinkLabel(WebPageOpener& opener, QWidget* parent) : QLabel(parent), F
 
 void LinkLabel::SetHovered(bool hovered)
 {
+    // Qt may report the mouse entering twice (when a modal dialog over the label closes).
+    if (hovered == FHovered)
+        return;
     if (hovered)
         FColourOffHover = palette().color(foregroundRole());
     FHovered = hovered;

@@ -491,6 +491,9 @@ TEST_F(LinkLabelTest, TakesTheSkinsColourUnderTheMouse)
     Hover(true);
     EXPECT_EQ(label.TextColour(), QColor("#c05000"));
     EXPECT_TRUE(DrawnUnderlined());
+    // Entering again without leaving (as after a modal dialog over it) changes nothing.
+    Hover(true);
+    EXPECT_EQ(label.TextColour(), QColor("#c05000"));
 }
 
 TEST_F(LinkLabelTest, OpensItsAddressOnAClickInside)
