@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <tuple>
+#include <utility>
 
 namespace {
 
