@@ -7,6 +7,7 @@
 #include "core/keyword_entry.h"
 #include "core/results_export.h"
 #include "gui/dialogs/add_keywords_dialog.h"
+#include "gui/dialogs/handler_edge.h"
 #include "gui/dialogs/main_keyword_dialog.h"
 #include "gui/dialogs/message_dialog.h"
 #include "gui/dialogs/select_search_dialog.h"
@@ -14,6 +15,7 @@
 #include "gui/keyword_table_model.h"
 #include "gui/link_label.h"
 #include "gui/scratch_file.h"
+#include "gui/text_bytes.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -110,13 +112,13 @@ void TfrmMain::CreateToolbar()
     btnHelp = MakeButton(bsSkinPanel1, "btnHelp", "Help", {516, 7, 98, 20});
     btnMakeMoney = MakeButton(bsSkinPanel1, "btnMakeMoney", "Make Money", {619, 7, 98, 20});
 
-    connect(btnMainKeyword, &QPushButton::clicked, this, [this] { btnMainKeywordClick(); });
-    connect(btnGatherKeyword, &QPushButton::clicked, this, [this] { btnGatherKeywordClick(); });
-    connect(btnAddKeyword, &QPushButton::clicked, this, [this] { btnAddKeywordClick(); });
-    connect(btnGatherData, &QPushButton::clicked, this, [this] { btnGatherDataClick(); });
-    connect(btnSaveResults, &QPushButton::clicked, this, [this] { btnSaveResultsClick(); });
-    connect(btnHelp, &QPushButton::clicked, this, [this] { btnHelpClick(); });
-    connect(btnMakeMoney, &QPushButton::clicked, this, [this] { btnMakeMoneyClick(); });
+    connect(btnMainKeyword, &QPushButton::clicked, this, AtHandlerEdge([this] { btnMainKeywordClick(); }));
+    connect(btnGatherKeyword, &QPushButton::clicked, this, AtHandlerEdge([this] { btnGatherKeywordClick(); }));
+    connect(btnAddKeyword, &QPushButton::clicked, this, AtHandlerEdge([this] { btnAddKeywordClick(); }));
+    connect(btnGatherData, &QPushButton::clicked, this, AtHandlerEdge([this] { btnGatherDataClick(); }));
+    connect(btnSaveResults, &QPushButton::clicked, this, AtHandlerEdge([this] { btnSaveResultsClick(); }));
+    connect(btnHelp, &QPushButton::clicked, this, AtHandlerEdge([this] { btnHelpClick(); }));
+    connect(btnMakeMoney, &QPushButton::clicked, this, AtHandlerEdge([this] { btnMakeMoneyClick(); }));
 }
 
 void TfrmMain::CreateBanner()
@@ -136,11 +138,11 @@ void TfrmMain::CreateTable()
     auto* fill = new QVBoxLayout(bsSkinPanel3);
     fill->setContentsMargins(0, 0, 0, 0);
 
-    FModel = new KeywordTableModel(FKeywords, this);
+    FModel = std::make_unique<KeywordTableModel>(FKeywords);
     lvwItems = new QTableView(bsSkinPanel3);
     lvwItems->setObjectName("lvwItems");
     lvwItems->setAccessibleName("Keywords");
-    lvwItems->setModel(FModel);
+    lvwItems->setModel(FModel.get());
     lvwItems->setShowGrid(true);
     lvwItems->setSelectionBehavior(QAbstractItemView::SelectRows);
     lvwItems->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -158,7 +160,7 @@ void TfrmMain::CreateTable()
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     for (int column = 0; column < KeywordList::ColumnCount; ++column)
         header->resizeSection(column, ColumnWidths[column]);
-    connect(header, &QHeaderView::sectionClicked, this, [this](int column) { lvwItemsColumnClick(column); });
+    connect(header, &QHeaderView::sectionClicked, this, AtHandlerEdge<int>([this](int column) { lvwItemsColumnClick(column); }));
     fill->addWidget(lvwItems);
 }
 
@@ -170,10 +172,10 @@ void TfrmMain::CreateBottomPanel()
     bsSkinButton2 = MakeButton(bsSkinPanel4, "bsSkinButton2", "Clear Selection", {112, 7, 100, 20});
     bsSkinButton3 = MakeButton(bsSkinPanel4, "bsSkinButton3", "Delete Selected", {215, 7, 100, 20});
     bsSkinButton4 = MakeButton(bsSkinPanel4, "bsSkinButton4", "Delete All", {319, 7, 99, 20});
-    connect(bsSkinButton1, &QPushButton::clicked, this, [this] { bsSkinButton1Click(); });
-    connect(bsSkinButton2, &QPushButton::clicked, this, [this] { bsSkinButton2Click(); });
-    connect(bsSkinButton3, &QPushButton::clicked, this, [this] { bsSkinButton3Click(); });
-    connect(bsSkinButton4, &QPushButton::clicked, this, [this] { bsSkinButton4Click(); });
+    connect(bsSkinButton1, &QPushButton::clicked, this, AtHandlerEdge([this] { bsSkinButton1Click(); }));
+    connect(bsSkinButton2, &QPushButton::clicked, this, AtHandlerEdge([this] { bsSkinButton2Click(); }));
+    connect(bsSkinButton3, &QPushButton::clicked, this, AtHandlerEdge([this] { bsSkinButton3Click(); }));
+    connect(bsSkinButton4, &QPushButton::clicked, this, AtHandlerEdge([this] { bsSkinButton4Click(); }));
 
     lblLink1URL = new LinkLabel(bsSkinPanel4);
     lblLink1URL->setObjectName("lblLink1URL");
@@ -287,17 +289,17 @@ int TfrmMain::ShowMessageDialog(const std::string& text, MessageButtons buttons)
 
 void TfrmMain::ShowMainStatus(const std::string& text)
 {
-    MainStatusPanel->setText(QString::fromUtf8(text));
+    MainStatusPanel->setText(TextFromBytes(text));
 }
 
 void TfrmMain::ShowMainKeywordStatus(const std::string& text)
 {
-    bsSkinStatusPanel1->setText(QString::fromUtf8(text));
+    bsSkinStatusPanel1->setText(TextFromBytes(text));
 }
 
 void TfrmMain::ShowRowCountStatus(const std::string& text)
 {
-    SecondStatusPanel->setText(QString::fromUtf8(text));
+    SecondStatusPanel->setText(TextFromBytes(text));
 }
 
 void TfrmMain::btnMainKeywordClick()
@@ -389,7 +391,7 @@ void TfrmMain::NetworkCommandChanged(NetworkCommand running)
 {
     const bool idle = running == NetworkCommand::None && !FCloseRequested;
     if (running == NetworkCommand::None && FCloseRequested)
-        QTimer::singleShot(0, this, [this] { close(); });
+        QTimer::singleShot(0, this, AtHandlerEdge([this] { close(); }));
     for (QPushButton* command :
          {btnMainKeyword, btnGatherKeyword, btnAddKeyword, btnSaveResults, bsSkinButton3, bsSkinButton4})
         command->setEnabled(idle);

@@ -111,9 +111,11 @@ private:
     std::unique_ptr<PageFetch> FPageFetch;
 
     KeywordList FKeywords;
+    // After the list it shows, so it goes first: it never touches a list that is gone,
+    // and the view, destroyed later with the other controls, then shows nothing.
+    std::unique_ptr<KeywordTableModel> FModel;
     SortState FSort;
     LocaleCollator FCollator;
-    KeywordTableModel* FModel = nullptr;
     SaveDialog bsSkinSaveDialog1;
 
     // Controls, top to bottom.
