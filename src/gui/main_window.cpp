@@ -7,6 +7,7 @@
 #include "core/keyword_entry.h"
 #include "core/results_export.h"
 #include "gui/dialogs/add_keywords_dialog.h"
+#include "gui/dialogs/handler_edge.h"
 #include "gui/dialogs/main_keyword_dialog.h"
 #include "gui/dialogs/message_dialog.h"
 #include "gui/dialogs/select_search_dialog.h"
@@ -19,12 +20,13 @@
 #include "gui/link_label.h"
 #include "gui/scratch_file.h"
 #include "gui/skin.h"
+#include "gui/status_bar.h"
+#include "gui/text_bytes.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -41,6 +43,11 @@ constexpr int ClientHeight = 455;
 constexpr int ColumnWidths[KeywordList::ColumnCount] = {49, 132, 132, 104, 104, 104};
 const char* const InitialLinkCaption = "Google";
 const char* const InitialLinkURL = "http://www.google.com/";
+// How long a blocking wait of the HTTP client goes without a message pump. Repaints are
+// coalesced (RepaintThrottle), and a held-back repaint is painted by the next pump: this
+// keeps a cell written by a run on the screen within 50 ms even when the next request
+// waits for a slow server.
+constexpr int32_t RunPumpInterval = 25;
 
 QFrame* MakePanel(QWidget* parent, const char* name, bool framed)
 {
@@ -62,16 +69,12 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, 
     return button;
 }
 
-QLabel* MakeStatusPanel(QWidget* parent, const char* name, const char* text, int width)
+QLabel* MakeStatusPanel(QWidget* parent, const char* name, const char* text)
 {
     auto* panel = new QLabel(text, parent);
     panel->setObjectName(name);
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panel->setTextFormat(Qt::PlainText);
-    // A longer text is cut off; the panel never grows for it.
-    panel->setSizePolicy(width > 0 ? QSizePolicy::Fixed : QSizePolicy::Ignored, QSizePolicy::Preferred);
-    if (width > 0)
-        panel->setFixedWidth(width);
     return panel;
 }
 
@@ -126,13 +129,13 @@ void TfrmMain::CreateToolbar()
     btnHelp = MakeButton(bsSkinPanel1, "btnHelp", "Help", {516, 7, 98, 20});
     btnMakeMoney = MakeButton(bsSkinPanel1, "btnMakeMoney", "Make Money", {619, 7, 98, 20});
 
-    connect(btnMainKeyword, &QPushButton::clicked, this, [this] { btnMainKeywordClick(); });
-    connect(btnGatherKeyword, &QPushButton::clicked, this, [this] { btnGatherKeywordClick(); });
-    connect(btnAddKeyword, &QPushButton::clicked, this, [this] { btnAddKeywordClick(); });
-    connect(btnGatherData, &QPushButton::clicked, this, [this] { btnGatherDataClick(); });
-    connect(btnSaveResults, &QPushButton::clicked, this, [this] { btnSaveResultsClick(); });
-    connect(btnHelp, &QPushButton::clicked, this, [this] { btnHelpClick(); });
-    connect(btnMakeMoney, &QPushButton::clicked, this, [this] { btnMakeMoneyClick(); });
+    connect(btnMainKeyword, &QPushButton::clicked, this, AtHandlerEdge([this] { btnMainKeywordClick(); }));
+    connect(btnGatherKeyword, &QPushButton::clicked, this, AtHandlerEdge([this] { btnGatherKeywordClick(); }));
+    connect(btnAddKeyword, &QPushButton::clicked, this, AtHandlerEdge([this] { btnAddKeywordClick(); }));
+    connect(btnGatherData, &QPushButton::clicked, this, AtHandlerEdge([this] { btnGatherDataClick(); }));
+    connect(btnSaveResults, &QPushButton::clicked, this, AtHandlerEdge([this] { btnSaveResultsClick(); }));
+    connect(btnHelp, &QPushButton::clicked, this, AtHandlerEdge([this] { btnHelpClick(); }));
+    connect(btnMakeMoney, &QPushButton::clicked, this, AtHandlerEdge([this] { btnMakeMoneyClick(); }));
 }
 
 void TfrmMain::CreateBanner()
@@ -142,10 +145,10 @@ void TfrmMain::CreateBanner()
     imgBanner = new BannerPicture(panBanner);
     imgBanner->setObjectName("imgBanner");
     imgBanner->setGeometry(144, -8, 105, 105);
-    imgBanner->OnClick = [this] { imgBannerClick(); };
+    imgBanner->OnClick = AtHandlerEdge([this] { imgBannerClick(); });
     gifBanner = new AnimatedBanner(panBanner);
     gifBanner->setObjectName("gifBanner");
-    gifBanner->OnClick = [this] { gifBannerClick(); };
+    gifBanner->OnClick = AtHandlerEdge([this] { gifBannerClick(); });
 }
 
 void TfrmMain::CreateTable()
@@ -154,11 +157,11 @@ void TfrmMain::CreateTable()
     auto* fill = new QVBoxLayout(bsSkinPanel3);
     fill->setContentsMargins(0, 0, 0, 0);
 
-    FModel = new KeywordTableModel(FKeywords, this);
+    FModel = std::make_unique<KeywordTableModel>(FKeywords);
     lvwItems = new QTableView(bsSkinPanel3);
     lvwItems->setObjectName("lvwItems");
     lvwItems->setAccessibleName("Keywords");
-    lvwItems->setModel(FModel);
+    lvwItems->setModel(FModel.get());
     lvwItems->setShowGrid(true);
     lvwItems->setSelectionBehavior(QAbstractItemView::SelectRows);
     lvwItems->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -176,7 +179,7 @@ void TfrmMain::CreateTable()
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     for (int column = 0; column < KeywordList::ColumnCount; ++column)
         header->resizeSection(column, ColumnWidths[column]);
-    connect(header, &QHeaderView::sectionClicked, this, [this](int column) { lvwItemsColumnClick(column); });
+    connect(header, &QHeaderView::sectionClicked, this, AtHandlerEdge<int>([this](int column) { lvwItemsColumnClick(column); }));
     fill->addWidget(lvwItems);
 }
 
@@ -188,10 +191,10 @@ void TfrmMain::CreateBottomPanel()
     bsSkinButton2 = MakeButton(bsSkinPanel4, "bsSkinButton2", "Clear Selection", {112, 7, 100, 20});
     bsSkinButton3 = MakeButton(bsSkinPanel4, "bsSkinButton3", "Delete Selected", {215, 7, 100, 20});
     bsSkinButton4 = MakeButton(bsSkinPanel4, "bsSkinButton4", "Delete All", {319, 7, 99, 20});
-    connect(bsSkinButton1, &QPushButton::clicked, this, [this] { bsSkinButton1Click(); });
-    connect(bsSkinButton2, &QPushButton::clicked, this, [this] { bsSkinButton2Click(); });
-    connect(bsSkinButton3, &QPushButton::clicked, this, [this] { bsSkinButton3Click(); });
-    connect(bsSkinButton4, &QPushButton::clicked, this, [this] { bsSkinButton4Click(); });
+    connect(bsSkinButton1, &QPushButton::clicked, this, AtHandlerEdge([this] { bsSkinButton1Click(); }));
+    connect(bsSkinButton2, &QPushButton::clicked, this, AtHandlerEdge([this] { bsSkinButton2Click(); }));
+    connect(bsSkinButton3, &QPushButton::clicked, this, AtHandlerEdge([this] { bsSkinButton3Click(); }));
+    connect(bsSkinButton4, &QPushButton::clicked, this, AtHandlerEdge([this] { bsSkinButton4Click(); }));
 
     lblLink1URL = new LinkLabel(*FOpener, bsSkinPanel4);
     lblLink1URL->setObjectName("lblLink1URL");
@@ -211,21 +214,18 @@ void TfrmMain::CreateBottomPanel()
 
 void TfrmMain::CreateStatusBar()
 {
-    bsSkinStatusBar1 = MakePanel(this, "bsSkinStatusBar1", false);
+    bsSkinStatusBar1 = new StatusBar(this);
+    bsSkinStatusBar1->setObjectName("bsSkinStatusBar1");
     bsSkinStatusBar1->setFixedHeight(17);
-    auto* row = new QHBoxLayout(bsSkinStatusBar1);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(0);
-    MainStatusPanel = MakeStatusPanel(bsSkinStatusBar1, "MainStatusPanel", "", 0);
-    bsSkinStatusPanel1 = MakeStatusPanel(bsSkinStatusBar1, "bsSkinStatusPanel1", "Main Keyword: ", 160);
-    SecondStatusPanel = MakeStatusPanel(bsSkinStatusBar1, "SecondStatusPanel", "0 item listed", 82);
+    MainStatusPanel = MakeStatusPanel(bsSkinStatusBar1, "MainStatusPanel", "");
+    bsSkinStatusPanel1 = MakeStatusPanel(bsSkinStatusBar1, "bsSkinStatusPanel1", "Main Keyword: ");
+    SecondStatusPanel = MakeStatusPanel(bsSkinStatusBar1, "SecondStatusPanel", "0 item listed");
     MainGauge = new Gauge(bsSkinStatusBar1);
     MainGauge->setObjectName("MainGauge");
-    MainGauge->setFixedWidth(130);
-    row->addWidget(MainStatusPanel, 1);
-    row->addWidget(bsSkinStatusPanel1);
-    row->addWidget(SecondStatusPanel);
-    row->addWidget(MainGauge);
+    bsSkinStatusBar1->AddPanel(MainStatusPanel, 0);
+    bsSkinStatusBar1->AddPanel(bsSkinStatusPanel1, 160);
+    bsSkinStatusBar1->AddPanel(SecondStatusPanel, 82);
+    bsSkinStatusBar1->AddPanel(MainGauge, 130);
 }
 
 void TfrmMain::FormCreate()
@@ -237,8 +237,9 @@ void TfrmMain::FormCreate()
     // LoadSettings runs as the first event of the message loop, where an error (a banner,
     // skin or icon that cannot be loaded) reaches the top-level error box instead of
     // ending the program, and the window opens all the same.
-    QMetaObject::invokeMethod(this, [this] { LoadSettings(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, AtHandlerEdge([this] { LoadSettings(); }), Qt::QueuedConnection);
     IdHTTP1.HandleRedirects = true;
+    IdAntiFreeze1.IdleTimeOut = RunPumpInterval;
     FPageFetch = std::make_unique<PageFetch>(IdHTTP1, *this, FStopRequested, ScratchFileName());
 }
 
@@ -254,7 +255,7 @@ void TfrmMain::LoadSettings()
 
 void TfrmMain::SetCaption(const std::string& caption)
 {
-    setWindowTitle(QString::fromUtf8(caption));
+    setWindowTitle(TextFromBytes(caption));
 }
 
 void TfrmMain::SetBannerHandCursor()
@@ -292,10 +293,10 @@ void TfrmMain::SetBannerStripHeight(int height)
 void TfrmMain::SetLinks(const std::string& link1Name, const std::string& link1URL, const std::string& link2Name,
                         const std::string& link2URL)
 {
-    lblLink1URL->setText(QString::fromUtf8(link1Name));
+    lblLink1URL->setText(TextFromBytes(link1Name));
     lblLink1URL->SetURL(link1URL);
     lblLink1URL->FitToText();
-    lblLink2URL->setText(QString::fromUtf8(link2Name));
+    lblLink2URL->setText(TextFromBytes(link2Name));
     lblLink2URL->SetURL(link2URL);
     lblLink2URL->FitToText();
 }
@@ -308,6 +309,11 @@ void TfrmMain::LoadSkin(const std::string& packageFile)
 void TfrmMain::LoadIcon(const std::string& iconFile)
 {
     LoadApplicationIcon(iconFile);
+}
+
+bool TfrmMain::event(QEvent* event)
+{
+    return FRepaints.HoldBack(*event) || QWidget::event(event);
 }
 
 void TfrmMain::showEvent(QShowEvent* event)
@@ -369,17 +375,17 @@ int TfrmMain::ShowMessageDialog(const std::string& text, MessageButtons buttons)
 
 void TfrmMain::ShowMainStatus(const std::string& text)
 {
-    MainStatusPanel->setText(QString::fromUtf8(text));
+    MainStatusPanel->setText(TextFromBytes(text));
 }
 
 void TfrmMain::ShowMainKeywordStatus(const std::string& text)
 {
-    bsSkinStatusPanel1->setText(QString::fromUtf8(text));
+    bsSkinStatusPanel1->setText(TextFromBytes(text));
 }
 
 void TfrmMain::ShowRowCountStatus(const std::string& text)
 {
-    SecondStatusPanel->setText(QString::fromUtf8(text));
+    SecondStatusPanel->setText(TextFromBytes(text));
 }
 
 void TfrmMain::btnMainKeywordClick()
@@ -471,7 +477,7 @@ void TfrmMain::NetworkCommandChanged(NetworkCommand running)
 {
     const bool idle = running == NetworkCommand::None && !FCloseRequested;
     if (running == NetworkCommand::None && FCloseRequested)
-        QTimer::singleShot(0, this, [this] { close(); });
+        QTimer::singleShot(0, this, AtHandlerEdge([this] { close(); }));
     for (QPushButton* command :
          {btnMainKeyword, btnGatherKeyword, btnAddKeyword, btnSaveResults, bsSkinButton3, bsSkinButton4})
         command->setEnabled(idle);

@@ -15,6 +15,7 @@
 #include "gui/dialogs/save_dialog.h"
 #include "gui/locale_collator.h"
 #include "gui/qt_message_queue.h"
+#include "gui/repaint_throttle.h"
 #include "net/anti_freeze.h"
 #include "net/http.h"
 
@@ -32,6 +33,7 @@ class Gauge;
 class LinkLabel;
 class BannerPicture;
 class AnimatedBanner;
+class StatusBar;
 
 // Where the window finds its settings file and the files it names, how it draws the
 // random picks of banner and links, and how it opens web pages. What is left empty is the
@@ -69,6 +71,7 @@ public:
     const BrandingFields& Branding() const { return FBranding; }
 
 protected:
+    bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     // During a network command the close only stops it; the window closes once the
     // command has returned.
@@ -144,16 +147,20 @@ private:
     BrandingFields FBranding;
 
     // Network components: the anti-freeze keeps the window answering during every
-    // blocking wait of the HTTP client.
+    // blocking wait of the HTTP client, pumping at least every RunPumpInterval.
     QtMessageQueue FMessageQueue;
     TIdAntiFreeze IdAntiFreeze1{FMessageQueue};
     TIdHTTP IdHTTP1;
     std::unique_ptr<PageFetch> FPageFetch;
 
+    RepaintThrottle FRepaints{*this};
+
     KeywordList FKeywords;
+    // After the list it shows, so it goes first: it never touches a list that is gone,
+    // and the view, destroyed later with the other controls, then shows nothing.
+    std::unique_ptr<KeywordTableModel> FModel;
     SortState FSort;
     LocaleCollator FCollator;
-    KeywordTableModel* FModel = nullptr;
     SaveDialog bsSkinSaveDialog1;
 
     // Controls, top to bottom.
@@ -178,7 +185,7 @@ private:
     LinkLabel* lblLink1URL = nullptr;
     LinkLabel* lblLink2URL = nullptr;
     int FLink2RightMargin = 0;
-    QFrame* bsSkinStatusBar1 = nullptr;
+    StatusBar* bsSkinStatusBar1 = nullptr;
     QLabel* MainStatusPanel = nullptr;
     QLabel* bsSkinStatusPanel1 = nullptr;
     QLabel* SecondStatusPanel = nullptr;

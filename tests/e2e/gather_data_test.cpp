@@ -1,5 +1,6 @@
 #include "core/keyword_sort.h"
 #include "gather_window.h"
+#include "gui/application.h"
 #include "support/net/request_head.h"
 #include "support/sim/simulator_process.h"
 
@@ -157,6 +158,37 @@ TEST_F(GatherDataTest, SettingsWithAByteOrderMarkAndTrailingSlashes)
     EXPECT_EQ(RequestLine(server.Received(1)), "GET /search?p=%22golf%22 HTTP/1.1");
     EXPECT_EQ(RequestLine(server.Received(2)), "GET /results.aspx?q=%22golf%22 HTTP/1.1");
     EXPECT_EQ(Counts(0), (std::vector<std::string>{"1,100", "2,200", "3,300"}));
+}
+
+// The scratch file cannot be created (a folder has its name): the error leaves the
+// handler, is caught at the handler's own edge and shown in the error box. The click's
+// other receivers still run (the error never went through Qt's signal code), and the
+// window is idle again.
+TEST_F(GatherDataTest, AnErrorLeavingTheHandlerReachesTheErrorBox)
+{
+    ScriptedServer server({});
+    const std::filesystem::path blocked = ExecutableDirectory() + "test.html";
+    std::filesystem::remove_all(blocked);
+    std::filesystem::create_directory(blocked);
+    OpenWindow(Root(server), {"golf"});
+    auto* application = static_cast<TalviraApplication*>(qApp);
+    std::vector<std::string> shown;
+    application->SetErrorReporter([&](const std::string& message) { shown.push_back(message); });
+    bool laterReceiverRan = false;
+    QObject::connect(Button("btnGatherData"), &QPushButton::clicked, [&] { laterReceiverRan = true; });
+
+    GatherData();
+    application->SetErrorReporter(nullptr);
+    std::filesystem::remove_all(blocked);
+
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_NE(shown[0].find("test.html"), std::string::npos) << shown[0];
+    EXPECT_TRUE(laterReceiverRan);
+    EXPECT_EQ(server.ConnectionCount(), 0u);
+    EXPECT_EQ(Button("btnGatherData")->text(), "Gather Data");
+    EXPECT_TRUE(SortingOn());
+    for (QPushButton* button : window->findChildren<QPushButton*>())
+        EXPECT_TRUE(button->isEnabled()) << button->objectName().toStdString();
 }
 
 TEST_F(GatherDataTest, CountsFromTheServiceSimulator)
