@@ -1,8 +1,11 @@
 #include "gui/application.h"
 
+#include "gui/dialogs/handler_edge.h"
+#include "gui/text_bytes.h"
+
 #include <QMessageBox>
 
-#include <exception>
+#include <cstdio>
 
 TalviraApplication::TalviraApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
@@ -13,22 +16,39 @@ bool TalviraApplication::notify(QObject* receiver, QEvent* event)
 {
     try {
         return QApplication::notify(receiver, event);
-    } catch (const std::exception& error) {
-        ReportError(error.what());
     } catch (...) {
-        ReportError("Unknown error.");
+        ReportError(std::current_exception());
     }
     return false;
 }
 
-void TalviraApplication::ReportError(const std::string& message)
+bool TalviraApplication::event(QEvent* event)
 {
-    if (FErrorReporter) {
-        FErrorReporter(message);
-        return;
+    if (event->type() != EscapedErrorEvent::EventType())
+        return QApplication::event(event);
+    ReportError(static_cast<EscapedErrorEvent*>(event)->Error());
+    return true;
+}
+
+void TalviraApplication::ReportError(const std::exception_ptr& error) noexcept
+{
+    std::string message = "Unknown error.";
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& escaped) {
+        message = escaped.what();
+    } catch (...) {
     }
-    QMessageBox box(QMessageBox::Critical, applicationName(), QString::fromUtf8(message), QMessageBox::Ok,
-                    activeWindow());
-    box.setObjectName("ErrorMessage");
-    box.exec();
+    try {
+        if (FErrorReporter) {
+            FErrorReporter(message);
+            return;
+        }
+        QMessageBox box(QMessageBox::Critical, applicationName(), TextFromBytes(message), QMessageBox::Ok,
+                        activeWindow());
+        box.setObjectName("ErrorMessage");
+        box.exec();
+    } catch (...) {
+        std::fprintf(stderr, "%s\n", message.c_str());
+    }
 }

@@ -1,28 +1,40 @@
-// A link caption: underlined, hand cursor, blue while the mouse is over it; a click
-// asks for its URL to be opened.
+// A link caption: underlined, hand cursor, and a colour of its own while the mouse is
+// over it (the skin's, or blue when the skin names none); a click opens its URL.
 #pragma once
 
+#include <QColor>
 #include <QLabel>
 
-#include <functional>
 #include <string>
+
+class WebPageOpener;
 
 class LinkLabel : public QLabel {
 public:
-    explicit LinkLabel(QWidget* parent = nullptr);
+    LinkLabel(WebPageOpener& opener, QWidget* parent = nullptr);
 
     const std::string& URL() const { return FURL; }
     void SetURL(std::string url) { FURL = std::move(url); }
 
-    std::function<void(const std::string& url)> OnOpen;
+    // The colour the caption is drawn in now.
+    QColor TextColour() const;
+
+    // Sizes the label to its caption; a right-aligned label keeps its right edge. Done
+    // again whenever the skin changes the font.
+    void FitToText();
 
 protected:
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void SetHovered(bool hovered);
 
+    WebPageOpener& FOpener;
     std::string FURL;
+    bool FHovered = false;
+    QColor FColourOffHover;
 };

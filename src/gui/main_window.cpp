@@ -7,23 +7,33 @@
 #include "core/keyword_entry.h"
 #include "core/results_export.h"
 #include "gui/dialogs/add_keywords_dialog.h"
+#include "gui/dialogs/handler_edge.h"
 #include "gui/dialogs/main_keyword_dialog.h"
 #include "gui/dialogs/message_dialog.h"
 #include "gui/dialogs/select_search_dialog.h"
+#include "gui/animated_banner.h"
+#include "gui/application_icon.h"
+#include "gui/banner_picture.h"
+#include "gui/desktop_opener.h"
 #include "gui/gauge.h"
 #include "gui/keyword_table_model.h"
 #include "gui/link_label.h"
 #include "gui/scratch_file.h"
+#include "gui/skin.h"
+#include "gui/status_bar.h"
+#include "gui/text_bytes.h"
 
+#include <QApplication>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -33,6 +43,11 @@ constexpr int ClientHeight = 455;
 constexpr int ColumnWidths[KeywordList::ColumnCount] = {49, 132, 132, 104, 104, 104};
 const char* const InitialLinkCaption = "Google";
 const char* const InitialLinkURL = "http://www.google.com/";
+// How long a blocking wait of the HTTP client goes without a message pump. Repaints are
+// coalesced (RepaintThrottle), and a held-back repaint is painted by the next pump: this
+// keeps a cell written by a run on the screen within 50 ms even when the next request
+// waits for a slow server.
+constexpr int32_t RunPumpInterval = 25;
 
 QFrame* MakePanel(QWidget* parent, const char* name, bool framed)
 {
@@ -54,23 +69,29 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, 
     return button;
 }
 
-QLabel* MakeStatusPanel(QWidget* parent, const char* name, const char* text, int width)
+QLabel* MakeStatusPanel(QWidget* parent, const char* name, const char* text)
 {
     auto* panel = new QLabel(text, parent);
     panel->setObjectName(name);
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panel->setTextFormat(Qt::PlainText);
-    // A longer text is cut off; the panel never grows for it.
-    panel->setSizePolicy(width > 0 ? QSizePolicy::Fixed : QSizePolicy::Ignored, QSizePolicy::Preferred);
-    if (width > 0)
-        panel->setFixedWidth(width);
     return panel;
 }
 
 } // namespace
 
-TfrmMain::TfrmMain() : bsSkinSaveDialog1(this, ExecutableDirectory())
+TfrmMain::TfrmMain(BrandingSources sources)
+    : FFolder(sources.Folder.empty() ? ExecutableDirectory() : std::move(sources.Folder)),
+      FRandom(sources.Random), FOpener(sources.Opener), bsSkinSaveDialog1(this, ExecutableDirectory())
 {
+    if (!FRandom) {
+        FOwnRandom = std::make_unique<SeededRandomDraw>();
+        FRandom = FOwnRandom.get();
+    }
+    if (!FOpener) {
+        FOwnOpener = std::make_unique<DesktopOpener>();
+        FOpener = FOwnOpener.get();
+    }
     setObjectName("frmMain");
     setWindowTitle("Talvira");
     resize(ClientWidth, ClientHeight);
@@ -90,6 +111,7 @@ TfrmMain::TfrmMain() : bsSkinSaveDialog1(this, ExecutableDirectory())
                           static_cast<QWidget*>(bsSkinStatusBar1)})
         layout->addWidget(part, part == bsSkinPanel3 ? 1 : 0);
 
+    FNetworkCommands.SetListener([this](NetworkCommand running) { NetworkCommandChanged(running); });
     FormCreate();
 }
 
@@ -107,24 +129,26 @@ void TfrmMain::CreateToolbar()
     btnHelp = MakeButton(bsSkinPanel1, "btnHelp", "Help", {516, 7, 98, 20});
     btnMakeMoney = MakeButton(bsSkinPanel1, "btnMakeMoney", "Make Money", {619, 7, 98, 20});
 
-    connect(btnMainKeyword, &QPushButton::clicked, this, [this] { btnMainKeywordClick(); });
-    connect(btnGatherKeyword, &QPushButton::clicked, this, [this] { btnGatherKeywordClick(); });
-    connect(btnAddKeyword, &QPushButton::clicked, this, [this] { btnAddKeywordClick(); });
-    connect(btnGatherData, &QPushButton::clicked, this, [this] { btnGatherDataClick(); });
-    connect(btnSaveResults, &QPushButton::clicked, this, [this] { btnSaveResultsClick(); });
-    connect(btnHelp, &QPushButton::clicked, this, [this] { btnHelpClick(); });
-    connect(btnMakeMoney, &QPushButton::clicked, this, [this] { btnMakeMoneyClick(); });
+    connect(btnMainKeyword, &QPushButton::clicked, this, AtHandlerEdge([this] { btnMainKeywordClick(); }));
+    connect(btnGatherKeyword, &QPushButton::clicked, this, AtHandlerEdge([this] { btnGatherKeywordClick(); }));
+    connect(btnAddKeyword, &QPushButton::clicked, this, AtHandlerEdge([this] { btnAddKeywordClick(); }));
+    connect(btnGatherData, &QPushButton::clicked, this, AtHandlerEdge([this] { btnGatherDataClick(); }));
+    connect(btnSaveResults, &QPushButton::clicked, this, AtHandlerEdge([this] { btnSaveResultsClick(); }));
+    connect(btnHelp, &QPushButton::clicked, this, AtHandlerEdge([this] { btnHelpClick(); }));
+    connect(btnMakeMoney, &QPushButton::clicked, this, AtHandlerEdge([this] { btnMakeMoneyClick(); }));
 }
 
 void TfrmMain::CreateBanner()
 {
     panBanner = MakePanel(this, "panBanner", true);
     panBanner->setFixedHeight(65);
-    imgBanner = new QLabel(panBanner);
+    imgBanner = new BannerPicture(panBanner);
     imgBanner->setObjectName("imgBanner");
     imgBanner->setGeometry(144, -8, 105, 105);
-    gifBanner = new QLabel(panBanner);
+    imgBanner->OnClick = AtHandlerEdge([this] { imgBannerClick(); });
+    gifBanner = new AnimatedBanner(panBanner);
     gifBanner->setObjectName("gifBanner");
+    gifBanner->OnClick = AtHandlerEdge([this] { gifBannerClick(); });
 }
 
 void TfrmMain::CreateTable()
@@ -133,11 +157,11 @@ void TfrmMain::CreateTable()
     auto* fill = new QVBoxLayout(bsSkinPanel3);
     fill->setContentsMargins(0, 0, 0, 0);
 
-    FModel = new KeywordTableModel(FKeywords, this);
+    FModel = std::make_unique<KeywordTableModel>(FKeywords);
     lvwItems = new QTableView(bsSkinPanel3);
     lvwItems->setObjectName("lvwItems");
     lvwItems->setAccessibleName("Keywords");
-    lvwItems->setModel(FModel);
+    lvwItems->setModel(FModel.get());
     lvwItems->setShowGrid(true);
     lvwItems->setSelectionBehavior(QAbstractItemView::SelectRows);
     lvwItems->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -155,7 +179,7 @@ void TfrmMain::CreateTable()
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     for (int column = 0; column < KeywordList::ColumnCount; ++column)
         header->resizeSection(column, ColumnWidths[column]);
-    connect(header, &QHeaderView::sectionClicked, this, [this](int column) { lvwItemsColumnClick(column); });
+    connect(header, &QHeaderView::sectionClicked, this, AtHandlerEdge<int>([this](int column) { lvwItemsColumnClick(column); }));
     fill->addWidget(lvwItems);
 }
 
@@ -167,14 +191,14 @@ void TfrmMain::CreateBottomPanel()
     bsSkinButton2 = MakeButton(bsSkinPanel4, "bsSkinButton2", "Clear Selection", {112, 7, 100, 20});
     bsSkinButton3 = MakeButton(bsSkinPanel4, "bsSkinButton3", "Delete Selected", {215, 7, 100, 20});
     bsSkinButton4 = MakeButton(bsSkinPanel4, "bsSkinButton4", "Delete All", {319, 7, 99, 20});
-    connect(bsSkinButton1, &QPushButton::clicked, this, [this] { bsSkinButton1Click(); });
-    connect(bsSkinButton2, &QPushButton::clicked, this, [this] { bsSkinButton2Click(); });
-    connect(bsSkinButton3, &QPushButton::clicked, this, [this] { bsSkinButton3Click(); });
-    connect(bsSkinButton4, &QPushButton::clicked, this, [this] { bsSkinButton4Click(); });
+    connect(bsSkinButton1, &QPushButton::clicked, this, AtHandlerEdge([this] { bsSkinButton1Click(); }));
+    connect(bsSkinButton2, &QPushButton::clicked, this, AtHandlerEdge([this] { bsSkinButton2Click(); }));
+    connect(bsSkinButton3, &QPushButton::clicked, this, AtHandlerEdge([this] { bsSkinButton3Click(); }));
+    connect(bsSkinButton4, &QPushButton::clicked, this, AtHandlerEdge([this] { bsSkinButton4Click(); }));
 
-    lblLink1URL = new LinkLabel(bsSkinPanel4);
+    lblLink1URL = new LinkLabel(*FOpener, bsSkinPanel4);
     lblLink1URL->setObjectName("lblLink1URL");
-    lblLink2URL = new LinkLabel(bsSkinPanel4);
+    lblLink2URL = new LinkLabel(*FOpener, bsSkinPanel4);
     lblLink2URL->setObjectName("lblLink2URL");
     lblLink2URL->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     for (LinkLabel* link : {lblLink1URL, lblLink2URL}) {
@@ -190,21 +214,18 @@ void TfrmMain::CreateBottomPanel()
 
 void TfrmMain::CreateStatusBar()
 {
-    bsSkinStatusBar1 = MakePanel(this, "bsSkinStatusBar1", false);
+    bsSkinStatusBar1 = new StatusBar(this);
+    bsSkinStatusBar1->setObjectName("bsSkinStatusBar1");
     bsSkinStatusBar1->setFixedHeight(17);
-    auto* row = new QHBoxLayout(bsSkinStatusBar1);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(0);
-    MainStatusPanel = MakeStatusPanel(bsSkinStatusBar1, "MainStatusPanel", "", 0);
-    bsSkinStatusPanel1 = MakeStatusPanel(bsSkinStatusBar1, "bsSkinStatusPanel1", "Main Keyword: ", 160);
-    SecondStatusPanel = MakeStatusPanel(bsSkinStatusBar1, "SecondStatusPanel", "0 item listed", 82);
+    MainStatusPanel = MakeStatusPanel(bsSkinStatusBar1, "MainStatusPanel", "");
+    bsSkinStatusPanel1 = MakeStatusPanel(bsSkinStatusBar1, "bsSkinStatusPanel1", "Main Keyword: ");
+    SecondStatusPanel = MakeStatusPanel(bsSkinStatusBar1, "SecondStatusPanel", "0 item listed");
     MainGauge = new Gauge(bsSkinStatusBar1);
     MainGauge->setObjectName("MainGauge");
-    MainGauge->setFixedWidth(130);
-    row->addWidget(MainStatusPanel, 1);
-    row->addWidget(bsSkinStatusPanel1);
-    row->addWidget(SecondStatusPanel);
-    row->addWidget(MainGauge);
+    bsSkinStatusBar1->AddPanel(MainStatusPanel, 0);
+    bsSkinStatusBar1->AddPanel(bsSkinStatusPanel1, 160);
+    bsSkinStatusBar1->AddPanel(SecondStatusPanel, 82);
+    bsSkinStatusBar1->AddPanel(MainGauge, 130);
 }
 
 void TfrmMain::FormCreate()
@@ -213,16 +234,86 @@ void TfrmMain::FormCreate()
     gifBanner->setGeometry(imgBanner->geometry());
     FSort.SortColumn = -1;
     FSort.SortAscending = true;
-    LoadSettings();
+    // LoadSettings runs as the first event of the message loop, where an error (a banner,
+    // skin or icon that cannot be loaded) reaches the top-level error box instead of
+    // ending the program, and the window opens all the same.
+    QMetaObject::invokeMethod(this, AtHandlerEdge([this] { LoadSettings(); }), Qt::QueuedConnection);
     IdHTTP1.HandleRedirects = true;
+    IdAntiFreeze1.IdleTimeOut = RunPumpInterval;
     FPageFetch = std::make_unique<PageFetch>(IdHTTP1, *this, FStopRequested, ScratchFileName());
 }
 
 void TfrmMain::LoadSettings()
 {
-    // The settings file is read once, here. Branding the window from it is not built
-    // yet; the service addresses are.
-    FServices = ReadServiceAddresses(IniFile(ExecutableDirectory() + "dbconfig.dat"));
+    FServices = ReadServiceAddresses(IniFile(FFolder + "dbconfig.dat"));
+    const std::vector<std::string> failures = LoadBranding(FFolder, *FRandom, *this, FBranding);
+    // The window is already shown: the banner is centred in its strip as it is now.
+    layout()->activate();
+    CentreBanner();
+    RaiseBrandingFailures(failures);
+}
+
+void TfrmMain::SetCaption(const std::string& caption)
+{
+    setWindowTitle(TextFromBytes(caption));
+}
+
+void TfrmMain::SetBannerHandCursor()
+{
+    imgBanner->setCursor(Qt::PointingHandCursor);
+    gifBanner->setCursor(Qt::PointingHandCursor);
+}
+
+void TfrmMain::HideBannerStrip()
+{
+    panBanner->hide();
+}
+
+int TfrmMain::ShowAnimatedBanner(const std::string& pictureFile)
+{
+    gifBanner->show();
+    imgBanner->hide();
+    gifBanner->LoadFromFile(pictureFile);
+    return gifBanner->height();
+}
+
+int TfrmMain::ShowStillBanner(const std::string& pictureFile, const std::string& format)
+{
+    gifBanner->hide();
+    imgBanner->show();
+    imgBanner->LoadFromFile(pictureFile, format);
+    return imgBanner->height();
+}
+
+void TfrmMain::SetBannerStripHeight(int height)
+{
+    panBanner->setFixedHeight(height);
+}
+
+void TfrmMain::SetLinks(const std::string& link1Name, const std::string& link1URL, const std::string& link2Name,
+                        const std::string& link2URL)
+{
+    lblLink1URL->setText(TextFromBytes(link1Name));
+    lblLink1URL->SetURL(link1URL);
+    lblLink1URL->FitToText();
+    lblLink2URL->setText(TextFromBytes(link2Name));
+    lblLink2URL->SetURL(link2URL);
+    lblLink2URL->FitToText();
+}
+
+void TfrmMain::LoadSkin(const std::string& packageFile)
+{
+    LoadCompressedSkin(*qApp, packageFile);
+}
+
+void TfrmMain::LoadIcon(const std::string& iconFile)
+{
+    LoadApplicationIcon(iconFile);
+}
+
+bool TfrmMain::event(QEvent* event)
+{
+    return FRepaints.HoldBack(*event) || QWidget::event(event);
 }
 
 void TfrmMain::showEvent(QShowEvent* event)
@@ -250,7 +341,7 @@ void TfrmMain::FormResize()
 
 void TfrmMain::CentreBanner()
 {
-    for (QLabel* banner : {imgBanner, gifBanner}) {
+    for (QLabel* banner : {static_cast<QLabel*>(imgBanner), static_cast<QLabel*>(gifBanner)}) {
         const ControlOrigin origin =
             CenteredOrigin(panBanner->width(), panBanner->height(), banner->width(), banner->height());
         banner->move(origin.Left, origin.Top);
@@ -284,21 +375,23 @@ int TfrmMain::ShowMessageDialog(const std::string& text, MessageButtons buttons)
 
 void TfrmMain::ShowMainStatus(const std::string& text)
 {
-    MainStatusPanel->setText(QString::fromUtf8(text));
+    MainStatusPanel->setText(TextFromBytes(text));
 }
 
 void TfrmMain::ShowMainKeywordStatus(const std::string& text)
 {
-    bsSkinStatusPanel1->setText(QString::fromUtf8(text));
+    bsSkinStatusPanel1->setText(TextFromBytes(text));
 }
 
 void TfrmMain::ShowRowCountStatus(const std::string& text)
 {
-    SecondStatusPanel->setText(QString::fromUtf8(text));
+    SecondStatusPanel->setText(TextFromBytes(text));
 }
 
 void TfrmMain::btnMainKeywordClick()
 {
+    if (FNetworkCommands.IsRunning())
+        return;
     TfrmMainKeyword dialog(this, *this);
     if (dialog.exec() != mrOk)
         return;
@@ -308,6 +401,8 @@ void TfrmMain::btnMainKeywordClick()
 
 void TfrmMain::btnAddKeywordClick()
 {
+    if (FNetworkCommands.IsRunning())
+        return;
     TfrmAddKeywords dialog(this, *this, ExecutableDirectory());
     if (dialog.exec() == mrOk)
         AddKeywords(FKeywords, *this, dialog.TypedKeywords(), dialog.ListFileName());
@@ -315,20 +410,19 @@ void TfrmMain::btnAddKeywordClick()
 
 void TfrmMain::btnGatherDataClick()
 {
+    // While a command runs the button is its Stop, whatever its caption reads: a second
+    // click (a double-click, or one after the caption went back to "Gather Data" while the
+    // stopped run unwinds) stops again and starts nothing.
+    if (FNetworkCommands.IsRunning()) {
+        if (FNetworkCommands.Running() == NetworkCommand::GatherData)
+            StopGatherData();
+        return;
+    }
     if (FKeywords.CountRows() == 0) {
         ShowMessageDialog("You need add keywords to gather data from search engines.", MessageButtons::Ok);
         return;
     }
-    if (btnGatherData->text() != "Gather Data") {
-        // Stop: handled inside a pump of the running gathering, which notices the flag at
-        // its next check.
-        FStopRequested = true;
-        IdHTTP1.CloseConnection();
-        btnGatherData->setText("Gather Data");
-        SetColumnClick(true);
-        PumpMessages();
-        return;
-    }
+    NetworkCommandRun run = FNetworkCommands.TryBegin(NetworkCommand::GatherData);
     {
         TfrmSelSearch dialog(this);
         if (dialog.exec() != mrOk)
@@ -339,7 +433,6 @@ void TfrmMain::btnGatherDataClick()
     SetColumnClick(false);
     FStopRequested = false;
     btnGatherData->setText("Stop");
-    EnableCommandsOfIdle(false);
     // Idle again however the run ends, an error that escapes it included, so the window
     // is never left stuck in the running state.
     struct BackToIdle {
@@ -349,16 +442,46 @@ void TfrmMain::btnGatherDataClick()
             Window.btnGatherData->setText("Gather Data");
             Window.PumpMessages();
             Window.SetColumnClick(true);
-            Window.EnableCommandsOfIdle(true);
         }
     } backToIdle{*this};
     GatherSearchCounts(FKeywords, *this, FServices, FSearchMode);
 }
 
-void TfrmMain::EnableCommandsOfIdle(bool enabled)
+void TfrmMain::StopGatherData()
 {
-    for (QPushButton* command : {btnMainKeyword, btnGatherKeyword, btnAddKeyword, bsSkinButton3, bsSkinButton4})
-        command->setEnabled(enabled);
+    // The running gathering notices the flag at its next check.
+    FStopRequested = true;
+    IdHTTP1.CloseConnection();
+    btnGatherData->setText("Gather Data");
+    SetColumnClick(true);
+    PumpMessages();
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event)
+{
+    if (!FNetworkCommands.IsRunning()) {
+        QWidget::closeEvent(event);
+        return;
+    }
+    // The command is further down this thread's stack: it cannot be left running, and
+    // the window cannot go from under it. It ends at its next check, with the request
+    // under way cut; no request starts after this.
+    event->ignore();
+    FCloseRequested = true;
+    FStopRequested = true;
+    IdHTTP1.CloseConnection();
+    NetworkCommandChanged(FNetworkCommands.Running());
+}
+
+void TfrmMain::NetworkCommandChanged(NetworkCommand running)
+{
+    const bool idle = running == NetworkCommand::None && !FCloseRequested;
+    if (running == NetworkCommand::None && FCloseRequested)
+        QTimer::singleShot(0, this, AtHandlerEdge([this] { close(); }));
+    for (QPushButton* command :
+         {btnMainKeyword, btnGatherKeyword, btnAddKeyword, btnSaveResults, bsSkinButton3, bsSkinButton4})
+        command->setEnabled(idle);
+    btnGatherData->setEnabled(idle || running == NetworkCommand::GatherData);
 }
 
 void TfrmMain::SetColumnClick(bool on)
@@ -373,12 +496,32 @@ bool TfrmMain::FetchPage(const std::string& url, std::string& page)
 
 void TfrmMain::btnSaveResultsClick()
 {
+    if (FNetworkCommands.IsRunning())
+        return;
     SaveResults(FKeywords, *this, bsSkinSaveDialog1);
 }
 
 void TfrmMain::btnGatherKeywordClick() {}
-void TfrmMain::btnHelpClick() {}
-void TfrmMain::btnMakeMoneyClick() {}
+void TfrmMain::btnHelpClick()
+{
+    OpenInBrowser(*FOpener, HelpPageAddress);
+}
+
+void TfrmMain::btnMakeMoneyClick()
+{
+    OpenInBrowser(*FOpener, MakeMoneyAddress(FBranding.FAffiliateID));
+}
+
+// A banner without an address opens nothing.
+void TfrmMain::imgBannerClick()
+{
+    OpenInBrowser(*FOpener, FBranding.FBannerURL);
+}
+
+void TfrmMain::gifBannerClick()
+{
+    OpenInBrowser(*FOpener, FBranding.FBannerURL);
+}
 
 void TfrmMain::bsSkinButton1Click()
 {
@@ -392,15 +535,22 @@ void TfrmMain::bsSkinButton2Click()
 
 void TfrmMain::bsSkinButton3Click()
 {
+    if (FNetworkCommands.IsRunning())
+        return;
     DeleteSelected(FKeywords, *this, *this);
 }
 
 void TfrmMain::bsSkinButton4Click()
 {
+    if (FNetworkCommands.IsRunning())
+        return;
     DeleteAll(FKeywords, *this, *this);
 }
 
 void TfrmMain::lvwItemsColumnClick(int column)
 {
+    // Sorting moves the rows a running command walks by position.
+    if (FNetworkCommands.IsRunning())
+        return;
     ColumnClick(FKeywords, FSort, column, FCollator);
 }

@@ -4,14 +4,18 @@
 #pragma once
 
 #include "config/service_addresses.h"
+#include "core/branding.h"
 #include "core/keyword_list.h"
 #include "core/keyword_sort.h"
+#include "core/network_command.h"
 #include "core/page_fetch.h"
 #include "core/result_counts.h"
 #include "core/user_interface.h"
+#include "core/web_pages.h"
 #include "gui/dialogs/save_dialog.h"
 #include "gui/locale_collator.h"
 #include "gui/qt_message_queue.h"
+#include "gui/repaint_throttle.h"
 #include "net/anti_freeze.h"
 #include "net/http.h"
 
@@ -27,10 +31,26 @@ class QTableView;
 class KeywordTableModel;
 class Gauge;
 class LinkLabel;
+class BannerPicture;
+class AnimatedBanner;
+class StatusBar;
 
-class TfrmMain : public QWidget, public MessagePrompter, public FetchDisplay, private GatherHost {
+// Where the window finds its settings file and the files it names, how it draws the
+// random picks of banner and links, and how it opens web pages. What is left empty is the
+// program's own: the executable's directory, the clock, the desktop's browser.
+struct BrandingSources {
+    std::string Folder;
+    RandomDraw* Random = nullptr;
+    WebPageOpener* Opener = nullptr;
+};
+
+class TfrmMain : public QWidget,
+                 public MessagePrompter,
+                 public FetchDisplay,
+                 private GatherHost,
+                 private BrandingDisplay {
 public:
-    TfrmMain();
+    explicit TfrmMain(BrandingSources sources = {});
     ~TfrmMain() override;
 
     int ShowMessageDialog(const std::string& text, MessageButtons buttons) override;
@@ -48,9 +68,14 @@ public:
     const ServiceAddresses& Services() const { return FServices; }
     PageFetch& Fetcher() { return *FPageFetch; }
     TIdHTTP& HttpClient() { return IdHTTP1; }
+    const BrandingFields& Branding() const { return FBranding; }
 
 protected:
+    bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    // During a network command the close only stops it; the window closes once the
+    // command has returned.
+    void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -73,38 +98,69 @@ private:
     void btnSaveResultsClick();
     void btnHelpClick();
     void btnMakeMoneyClick();
+    void imgBannerClick();
+    void gifBannerClick();
     void bsSkinButton1Click();
     void bsSkinButton2Click();
     void bsSkinButton3Click();
     void bsSkinButton4Click();
     void lvwItemsColumnClick(int column);
 
-    // The commands that would remove rows or start another fetch, off while data is
-    // gathered.
-    void EnableCommandsOfIdle(bool enabled);
+    // Switches the command buttons as a network command starts or ends: while one runs,
+    // only its own stop control and the commands that neither fetch, change rows nor
+    // open a dialog stay on.
+    void NetworkCommandChanged(NetworkCommand running);
+    // The "Stop" click of a running data gathering.
+    void StopGatherData();
     void SetColumnClick(bool on);
 
     bool FetchPage(const std::string& url, std::string& page) override;
     bool StopRequested() const override { return FStopRequested; }
 
+    void SetCaption(const std::string& caption) override;
+    void SetBannerHandCursor() override;
+    void HideBannerStrip() override;
+    int ShowAnimatedBanner(const std::string& pictureFile) override;
+    int ShowStillBanner(const std::string& pictureFile, const std::string& format) override;
+    void SetBannerStripHeight(int height) override;
+    void SetLinks(const std::string& link1Name, const std::string& link1URL, const std::string& link2Name,
+                  const std::string& link2URL) override;
+    void LoadSkin(const std::string& packageFile) override;
+    void LoadIcon(const std::string& iconFile) override;
+
     // State of the window.
     bool FStopRequested = false;
+    NetworkCommandState FNetworkCommands;
+    bool FCloseRequested = false;
     std::string FMainKeywordText;
     int FSearchMode = 0;
 
     ServiceAddresses FServices;
 
+    // Branding: where the settings lie, the random picks, the browser, and what the
+    // settings set for the click handlers.
+    std::string FFolder;
+    std::unique_ptr<RandomDraw> FOwnRandom;
+    RandomDraw* FRandom = nullptr;
+    std::unique_ptr<WebPageOpener> FOwnOpener;
+    WebPageOpener* FOpener = nullptr;
+    BrandingFields FBranding;
+
     // Network components: the anti-freeze keeps the window answering during every
-    // blocking wait of the HTTP client.
+    // blocking wait of the HTTP client, pumping at least every RunPumpInterval.
     QtMessageQueue FMessageQueue;
     TIdAntiFreeze IdAntiFreeze1{FMessageQueue};
     TIdHTTP IdHTTP1;
     std::unique_ptr<PageFetch> FPageFetch;
 
+    RepaintThrottle FRepaints{*this};
+
     KeywordList FKeywords;
+    // After the list it shows, so it goes first: it never touches a list that is gone,
+    // and the view, destroyed later with the other controls, then shows nothing.
+    std::unique_ptr<KeywordTableModel> FModel;
     SortState FSort;
     LocaleCollator FCollator;
-    KeywordTableModel* FModel = nullptr;
     SaveDialog bsSkinSaveDialog1;
 
     // Controls, top to bottom.
@@ -117,8 +173,8 @@ private:
     QPushButton* btnHelp = nullptr;
     QPushButton* btnMakeMoney = nullptr;
     QFrame* panBanner = nullptr;
-    QLabel* imgBanner = nullptr;
-    QLabel* gifBanner = nullptr;
+    BannerPicture* imgBanner = nullptr;
+    AnimatedBanner* gifBanner = nullptr;
     QFrame* bsSkinPanel3 = nullptr;
     QTableView* lvwItems = nullptr;
     QFrame* bsSkinPanel4 = nullptr;
@@ -129,7 +185,7 @@ private:
     LinkLabel* lblLink1URL = nullptr;
     LinkLabel* lblLink2URL = nullptr;
     int FLink2RightMargin = 0;
-    QFrame* bsSkinStatusBar1 = nullptr;
+    StatusBar* bsSkinStatusBar1 = nullptr;
     QLabel* MainStatusPanel = nullptr;
     QLabel* bsSkinStatusPanel1 = nullptr;
     QLabel* SecondStatusPanel = nullptr;

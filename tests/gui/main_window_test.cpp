@@ -198,6 +198,73 @@ TEST_F(MainWindowTest, TickedRowsAreDeletedThroughTheTable)
     EXPECT_EQ(Panel("SecondStatusPanel"), "2 items listed");
 }
 
+// A large table with a scattered pattern of ticks: the rows left are exactly the
+// unticked ones, in their order and with their numbers, and the view takes the change
+// as one reset.
+TEST_F(MainWindowTest, DeleteSelectedOnALargeTable)
+{
+    constexpr int Rows = 200000;
+    KeywordList& list = window.Keywords();
+    {
+        KeywordList::AppendBatch batch(list, Rows);
+        for (int row = 0; row < Rows; ++row)
+            list.AppendRow(row + 1, "keyword " + std::to_string(row), std::to_string(row % 7));
+    }
+    const auto ticked = [](int row) { return row % 2 == 0 || row % 3 == 0 || row == Rows - 1; };
+    for (int row = 0; row < Rows; ++row)
+        if (ticked(row))
+            list.SetRowTicked(row, true);
+
+    QAbstractItemModel* model = Control<QTableView>("lvwItems")->model();
+    int resets = 0;
+    int removals = 0;
+    QObject::connect(model, &QAbstractItemModel::modelReset, [&] { ++resets; });
+    QObject::connect(model, &QAbstractItemModel::rowsRemoved, [&] { ++removals; });
+    modal::AnswerNext(modal::ClickButton("OK"));
+    Click("bsSkinButton3");
+
+    std::vector<int> kept;
+    for (int row = 0; row < Rows; ++row)
+        if (!ticked(row))
+            kept.push_back(row);
+    ASSERT_EQ(list.CountRows(), static_cast<int>(kept.size()));
+    ASSERT_EQ(model->rowCount(), list.CountRows());
+    for (int i = 0; i < list.CountRows(); ++i) {
+        const int original = kept[static_cast<std::size_t>(i)];
+        ASSERT_EQ(list.RowCaption(i), std::to_string(original + 1)) << i;
+        ASSERT_EQ(list.CellText(i, KeywordRow::Keywords), "keyword " + std::to_string(original)) << i;
+        ASSERT_EQ(list.CellText(i, KeywordRow::Searches), std::to_string(original % 7)) << i;
+        ASSERT_FALSE(list.IsRowTicked(i)) << i;
+    }
+    EXPECT_EQ(resets, 1);
+    EXPECT_EQ(removals, 0);
+    EXPECT_EQ(Panel("SecondStatusPanel"), QString::number(list.CountRows()) + " items listed");
+}
+
+// Repaints are coalesced: a change that comes right after a paint is painted later,
+// never lost, also when nothing else happens in the window.
+TEST_F(MainWindowTest, ARepaintHeldBackIsStillPainted)
+{
+    struct PaintWatch : QObject {
+        bool Painted = false;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            if (event->type() == QEvent::Paint)
+                Painted = true;
+            return false;
+        }
+    } watch;
+    auto* panel = Control<QLabel>("MainStatusPanel");
+    panel->installEventFilter(&watch);
+    for (int change = 0; change < 5; ++change) {
+        watch.Painted = false;
+        window.ShowMainStatus("Getting URL: http://127.0.0.1/" + std::to_string(change) + "...");
+        QCoreApplication::processEvents();
+    }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return watch.Painted; }, 5000));
+    EXPECT_EQ(panel->text(), "Getting URL: http://127.0.0.1/4...");
+}
+
 TEST_F(MainWindowTest, HeaderClicksSortByLocaleAndByNumber)
 {
     KeywordList& list = window.Keywords();
