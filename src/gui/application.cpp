@@ -1,5 +1,7 @@
 #include "gui/application.h"
 
+#include "gui/dialogs/top_level_errors.h"
+
 #include <QMessageBox>
 
 #include <exception>
@@ -7,6 +9,13 @@
 TalviraApplication::TalviraApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
     setApplicationName("Talvira");
+    // Errors caught at a handler's edge reach the same box as those that escape.
+    SetTopLevelErrorHandler([this](const std::string& message) { ReportError(message); });
+}
+
+TalviraApplication::~TalviraApplication()
+{
+    SetTopLevelErrorHandler(nullptr);
 }
 
 bool TalviraApplication::notify(QObject* receiver, QEvent* event)

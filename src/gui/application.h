@@ -10,6 +10,7 @@
 class TalviraApplication : public QApplication {
 public:
     TalviraApplication(int& argc, char** argv);
+    ~TalviraApplication() override;
 
     bool notify(QObject* receiver, QEvent* event) override;
 

@@ -7,6 +7,7 @@
 #include "core/keyword_entry.h"
 #include "core/results_export.h"
 #include "gui/dialogs/add_keywords_dialog.h"
+#include "gui/dialogs/captcha_dialog.h"
 #include "gui/dialogs/main_keyword_dialog.h"
 #include "gui/dialogs/message_dialog.h"
 #include "gui/dialogs/select_search_dialog.h"
@@ -366,6 +367,30 @@ void TfrmMain::SetColumnClick(bool on)
     lvwItems->horizontalHeader()->setSectionsClickable(on);
 }
 
+void TfrmMain::btnGatherKeywordClick()
+{
+    FStopRequested = false;
+    btnGatherData->setEnabled(false);
+    EnableCommandsOfIdle(false);
+    struct BackToIdle {
+        TfrmMain& Window;
+        ~BackToIdle()
+        {
+            Window.btnGatherData->setEnabled(true);
+            Window.EnableCommandsOfIdle(true);
+        }
+    } backToIdle{*this};
+    GatherKeywords(FMainKeywordText, FServices.SuggestURL, FKeywords, *this, *this, *this);
+}
+
+ChallengeAnswer TfrmMain::AnswerChallenge(const std::string& challengePage)
+{
+    TfrmCaptcha dialog(this, *this);
+    dialog.SetPageText(challengePage);
+    dialog.exec();
+    return {dialog.PasswordText(), dialog.Random(), dialog.Seed()};
+}
+
 bool TfrmMain::FetchPage(const std::string& url, std::string& page)
 {
     return FPageFetch->FetchPage(url, page);
@@ -376,7 +401,6 @@ void TfrmMain::btnSaveResultsClick()
     SaveResults(FKeywords, *this, bsSkinSaveDialog1);
 }
 
-void TfrmMain::btnGatherKeywordClick() {}
 void TfrmMain::btnHelpClick() {}
 void TfrmMain::btnMakeMoneyClick() {}
 

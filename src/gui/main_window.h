@@ -6,6 +6,7 @@
 #include "config/service_addresses.h"
 #include "core/keyword_list.h"
 #include "core/keyword_sort.h"
+#include "core/keyword_suggestions.h"
 #include "core/page_fetch.h"
 #include "core/result_counts.h"
 #include "core/user_interface.h"
@@ -28,7 +29,11 @@ class KeywordTableModel;
 class Gauge;
 class LinkLabel;
 
-class TfrmMain : public QWidget, public MessagePrompter, public FetchDisplay, private GatherHost {
+class TfrmMain : public QWidget,
+                 public MessagePrompter,
+                 public FetchDisplay,
+                 private GatherHost,
+                 private SuggestionHost {
 public:
     TfrmMain();
     ~TfrmMain() override;
@@ -86,6 +91,7 @@ private:
 
     bool FetchPage(const std::string& url, std::string& page) override;
     bool StopRequested() const override { return FStopRequested; }
+    ChallengeAnswer AnswerChallenge(const std::string& challengePage) override;
 
     // State of the window.
     bool FStopRequested = false;
