@@ -65,7 +65,7 @@ constexpr PhraseTemplate phraseTemplates[] = {
     { "{} news", "{} news" },
     { "{} history", "{} history" },
     { "{} rental", "{} rental" },
-    { "{} club", "{} club" },
+    { "{} membership", "{} membership" },
     { "{} lessons", "{} lessons" },
 };
 

@@ -81,6 +81,17 @@ TEST(SuggestionPageTest, ASeedGivesThirtyToFiftyDistinctPhrasesMostSearchedFirst
     }
 }
 
+TEST(SuggestionPageTest, TheReadmesWorkedExample)
+{
+    const std::vector<Suggestion> suggestions = MakeSuggestions("golf clubs");
+    ASSERT_EQ(suggestions.size(), 41u);
+    EXPECT_EQ(suggestions[0].Phrase, "golf clubs");
+    EXPECT_EQ(WithThousandsSeparators(suggestions[0].Searches), "122,507");
+    EXPECT_EQ(suggestions[1].Phrase, "golf clubs store");
+    EXPECT_EQ(WithThousandsSeparators(suggestions[1].Searches), "108,051");
+    EXPECT_EQ(suggestions[2].Html, "<strong>golf clubs</strong> prices");
+}
+
 TEST(SuggestionPageTest, TheSameTableForTheSameSeedWhateverItsLetterCase)
 {
     const std::vector<Suggestion> lower = MakeSuggestions("golf clubs");
