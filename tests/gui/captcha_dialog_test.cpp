@@ -9,6 +9,7 @@
 #include "support/net/scripted_server.h"
 #include "support/sim/simulator_process.h"
 
+#include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -176,6 +177,38 @@ TEST_F(CaptchaDialogTest, AFailedLoadLeavesTheAreaEmptyWithoutAMessage)
         EXPECT_FALSE(view->HasPicture()) << address;
     }
     EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(CaptchaDialogTest, RedirectsAreFollowedOnlyToWebAddresses)
+{
+    SimulatorProcess simulator;
+    ASSERT_NE(simulator.Port(), 0);
+    const std::string picture = simulator.Root() + "/captcha.png?random=0123abcd";
+    const std::filesystem::path file = std::filesystem::temp_directory_path() / ("talvira-local-" + std::to_string(::getpid()) + ".png");
+    QImage local(50, 20, QImage::Format_RGB32);
+    local.fill(Qt::red);
+    ASSERT_TRUE(local.save(QString::fromStdString(file.string()), "PNG"));
+    auto redirect = [](const std::string& location) {
+        return Script{ScriptStep::ReadUntil("\r\n\r\n"),
+                      ScriptStep::Send("HTTP/1.1 302 Found\r\nLocation: " + location + "\r\nContent-Length: 0\r\n\r\n"),
+                      ScriptStep::Close()};
+    };
+    ScriptedServer server({redirect(picture), redirect("file://" + file.string())});
+    const std::string root = "http://127.0.0.1:" + std::to_string(server.Port());
+
+    Show(ChallengePage(root + "/moved.png"));
+    ASSERT_TRUE(PictureSettled());
+    EXPECT_TRUE(View()->HasPicture()) << "to the simulator's picture";
+
+    ScriptedPrompter quiet;
+    TfrmCaptcha local2(nullptr, quiet);
+    local2.SetPageText(ChallengePage(root + "/to-a-file.png"));
+    local2.show();
+    auto* view = local2.findChild<SecurityImageView*>("EmbeddedWB1");
+    ASSERT_TRUE(QTest::qWaitFor([view] { return !view->Loading(); }, 20000));
+    EXPECT_FALSE(view->HasPicture()) << "a local file must never be shown";
+    EXPECT_TRUE(errors.empty());
+    std::filesystem::remove(file);
 }
 
 TEST_F(CaptchaDialogTest, APictureStillOnItsWayNeverHoldsTheDialog)

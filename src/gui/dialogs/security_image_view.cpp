@@ -12,6 +12,12 @@ namespace {
 // As many as a browser would follow for one picture, and no more.
 constexpr int MaximumRedirects = 5;
 
+bool IsWebScheme(const QUrl& url)
+{
+    const QString scheme = url.scheme().toLower();
+    return scheme == "http" || scheme == "https";
+}
+
 } // namespace
 
 SecurityImageView::SecurityImageView(QWidget* parent) : QLabel(parent), FNetwork(new QNetworkAccessManager(this))
@@ -37,8 +43,7 @@ void SecurityImageView::Navigate(const std::string& address)
     if (address.empty())
         return;
     const QUrl url(QString::fromUtf8(address));
-    const QString scheme = url.scheme().toLower();
-    if (scheme != "http" && scheme != "https")
+    if (!IsWebScheme(url))
         throw ENavigationRefused("The security image cannot be shown: only http and https addresses are loaded, not \"" +
                                  address + "\".");
     FAddress = url;
@@ -64,6 +69,8 @@ void SecurityImageView::Load()
         FReply = nullptr;
     }
     QNetworkRequest request(FAddress);
+    // Qt follows redirects to http and https addresses only (never to a file), and
+    // never from https down to http.
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setMaximumRedirectsAllowed(MaximumRedirects);
     // Refresh means a new picture from the server, never a cached one.
