@@ -12,6 +12,7 @@
 
 constexpr std::string_view suggestionsPath = "/";
 constexpr std::string_view answerPath = "/keyword-suggestion-tool.html";
+constexpr std::string_view challengeImagePath = "/captcha.png";
 
 class SuggestionService : public Service {
 public:
@@ -48,5 +49,3 @@ public:
 private:
     std::string FFixedCharacters;
 };
-
-constexpr std::string_view challengeImagePath = "/captcha.png";
