@@ -1,8 +1,12 @@
 #include "config/ini_file.h"
 
-#include <fstream>
+#include <cerrno>
+#include <fcntl.h>
 #include <sstream>
+#include <string_view>
 #include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -27,16 +31,38 @@ std::string WithoutQuotes(std::string value)
     return value;
 }
 
+// The whole file, or nothing when it is missing, unreadable or not a regular file. It
+// is opened without waiting, so a FIFO or a device of that name cannot hold start-up,
+// and its kind is checked on the open file, not on the name.
+std::string RegularFileText(const std::string& fileName)
+{
+    const int handle = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (handle < 0)
+        return {};
+    std::string text;
+    struct stat info {};
+    if (::fstat(handle, &info) == 0 && S_ISREG(info.st_mode)) {
+        char block[65536];
+        for (;;) {
+            const ssize_t n = ::read(handle, block, sizeof block);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                text.clear(); // half a settings file is no settings file
+            if (n <= 0)
+                break;
+            text.append(block, static_cast<std::size_t>(n));
+        }
+    }
+    ::close(handle);
+    return text;
+}
+
 } // namespace
 
 IniFile::IniFile(const std::string& fileName)
 {
-    std::ifstream file(fileName, std::ios::binary);
-    if (!file)
-        return;
-    std::stringstream text;
-    text << file.rdbuf();
-    Parse(text.str());
+    Parse(RegularFileText(fileName));
 }
 
 IniFile IniFile::FromText(const std::string& text)
@@ -48,7 +74,10 @@ IniFile IniFile::FromText(const std::string& text)
 
 void IniFile::Parse(const std::string& text)
 {
-    std::istringstream lines(text);
+    // A file saved by an editor that writes a UTF-8 byte-order mark would otherwise hide
+    // its first section.
+    constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+    std::istringstream lines(text.starts_with(ByteOrderMark) ? text.substr(ByteOrderMark.size()) : text);
     std::string line;
     std::string section;
     bool inSection = false;

@@ -11,7 +11,9 @@ class IniFile {
 public:
     static constexpr std::size_t MaxValueLength = 2047;
 
-    // Reads the whole file once; a file that cannot be read gives no values.
+    // Reads the whole file once; a file that is missing, cannot be read or is not a
+    // regular file (a directory, a FIFO, a device) gives no values. A leading UTF-8
+    // byte-order mark is skipped.
     explicit IniFile(const std::string& fileName);
 
     std::string ReadString(const std::string& section, const std::string& key) const;

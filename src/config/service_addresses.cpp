@@ -7,6 +7,9 @@ ServiceAddresses ReadServiceAddresses(const IniFile& settings)
     ServiceAddresses addresses;
     const auto read = [&](const char* key, std::string& root) {
         std::string value = settings.ReadString("Services", key);
+        // Paths are appended to the root, so "http://host/" would ask for "//search?q=".
+        while (!value.empty() && value.back() == '/')
+            value.pop_back();
         if (!value.empty())
             root = std::move(value);
     };

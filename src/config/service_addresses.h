@@ -13,6 +13,6 @@ struct ServiceAddresses {
     std::string MsnURL = "http://search.msn.com";
 };
 
-// Keys "SuggestURL", "GoogleURL", "YahooURL" and "MsnURL"; a missing or empty key keeps
-// the public root.
+// Keys "SuggestURL", "GoogleURL", "YahooURL" and "MsnURL", trailing "/" dropped; a
+// missing or empty key keeps the public root.
 ServiceAddresses ReadServiceAddresses(const IniFile& settings);

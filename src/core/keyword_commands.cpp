@@ -21,10 +21,7 @@ void DeleteSelected(KeywordList& list, MessagePrompter& prompter, StatusPanels& 
 {
     if (prompter.ShowMessageDialog("Are you sure do you want to delete the selected keywords?",
                                    MessageButtons::OkCancel) == mrOk) {
-        // From the end, so the rows still to be visited keep their indices.
-        for (int row = list.CountRows() - 1; row >= 0; --row)
-            if (list.IsRowTicked(row))
-                list.DeleteRow(row);
+        list.DeleteTickedRows();
     }
     ShowRowCount(list, status);
 }

@@ -49,6 +49,22 @@ void KeywordList::DeleteRow(int row)
         FObserver->RowDeleted();
 }
 
+int KeywordList::DeleteTickedRows()
+{
+    const auto ticked = [](const KeywordRow& row) { return row.Ticked; };
+    const auto firstTicked = std::find_if(FRows.begin(), FRows.end(), ticked);
+    if (firstTicked == FRows.end())
+        return 0;
+    if (FObserver)
+        FObserver->RowsAboutToBeReordered();
+    const auto kept = std::remove_if(firstTicked, FRows.end(), ticked);
+    const int deleted = static_cast<int>(FRows.end() - kept);
+    FRows.erase(kept, FRows.end());
+    if (FObserver)
+        FObserver->RowsReordered();
+    return deleted;
+}
+
 void KeywordList::ClearRows()
 {
     if (FObserver)

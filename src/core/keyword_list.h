@@ -28,7 +28,7 @@ public:
     virtual void RowsAppended() = 0;
     virtual void RowAboutToBeDeleted(int row) = 0;
     virtual void RowDeleted() = 0;
-    virtual void RowsAboutToBeReordered() = 0; // clearing or sorting
+    virtual void RowsAboutToBeReordered() = 0; // clearing, sorting, deleting the ticked rows
     virtual void RowsReordered() = 0;
     virtual void RowChanged(int row, int firstColumn, int lastColumn) = 0;
 };
@@ -48,6 +48,9 @@ public:
     bool IsRowTicked(int row) const { return FRows.at(Index(row)).Ticked; }
     void SetRowTicked(int row, bool ticked);
     void DeleteRow(int row);
+    // Removes every ticked row in one pass, keeping the others in their order: one
+    // change for the view however many rows go. Returns how many went.
+    int DeleteTickedRows();
     void ClearRows();
     // Reorders the rows once, stably, by CompareRows for that column (0 to 5).
     void SortByColumn(int column, bool ascending, const TextCollator& collator);

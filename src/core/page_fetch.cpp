@@ -55,7 +55,9 @@ bool PageFetch::FetchPage(const std::string& url, std::string& page)
         FDisplay.SetGaugeProgress(0);
         FDisplay.PumpMessages();
         FLastPump = std::chrono::steady_clock::now();
-        FClient.HttpGet(url, *scratch);
+        // A Stop or a close handled in that pump: no request goes out after it.
+        if (!FStopRequested)
+            FClient.HttpGet(url, *scratch);
         // The file holds this body and nothing of an earlier one.
         scratch->SetSize(scratch->Position());
         scratch.reset();

@@ -1,6 +1,7 @@
 #include "core/results_export.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <fcntl.h>
 #include <strings.h>
@@ -122,12 +123,38 @@ std::string WithCsvExtension(const std::string& fileName)
     return fileName + ".csv";
 }
 
+// Links followed before a save gives up: the system's own limit for one path name.
+constexpr int MaxLinksFollowed = 40;
+
+std::string LinkTarget(const std::string& fileName)
+{
+    std::string target = fileName;
+    for (int followed = 0; followed <= MaxLinksFollowed; ++followed) {
+        struct stat info {};
+        if (::lstat(target.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return target;
+        std::string link(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : PATH_MAX) + 1, '\0');
+        const ssize_t length = ::readlink(target.c_str(), link.data(), link.size());
+        if (length < 0)
+            throw SaveError(SystemReason());
+        link.resize(static_cast<std::size_t>(length));
+        // A relative target is relative to the folder that holds the link.
+        const std::string::size_type slash = target.rfind('/');
+        target = link.front() == '/' || slash == std::string::npos ? link : target.substr(0, slash + 1) + link;
+    }
+    errno = ELOOP;
+    throw SaveError(SystemReason());
+}
+
 void WriteFileReplacing(const std::string& fileName, const std::string& bytes)
 {
-    TemporaryFile temporary(fileName);
+    // Renaming over a symbolic link would replace the link; the file it points at is the
+    // one to write, in that file's own folder. A link to no file yet creates that file.
+    const std::string target = LinkTarget(fileName);
+    TemporaryFile temporary(target);
     temporary.Write(bytes);
-    temporary.KeepModeOf(fileName);
-    temporary.RenameTo(fileName);
+    temporary.KeepModeOf(target);
+    temporary.RenameTo(target);
 }
 
 void SaveResults(const KeywordList& list, MessagePrompter& prompter, SaveFileChooser& chooser)

@@ -23,7 +23,8 @@ public:
 };
 
 // Writes a temporary file in the target's folder and renames it over the target only
-// once it is complete, so a failed save never damages the file it would replace.
+// once it is complete, so a failed save never damages the file it would replace. A
+// symbolic link is followed: the file it points at is written and the link stays.
 void WriteFileReplacing(const std::string& fileName, const std::string& bytes);
 
 // The save dialog: the confirmed file name (".csv" rule applied), or nothing.

@@ -1,43 +1,54 @@
 #include "gui/application.h"
 
-#include "gui/dialogs/top_level_errors.h"
+#include "gui/dialogs/handler_edge.h"
+#include "gui/text_bytes.h"
 
 #include <QMessageBox>
 
-#include <exception>
+#include <cstdio>
 
 TalviraApplication::TalviraApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
     setApplicationName("Talvira");
-    // Errors caught at a handler's edge reach the same box as those that escape.
-    SetTopLevelErrorHandler([this](const std::string& message) { ReportError(message); });
-}
-
-TalviraApplication::~TalviraApplication()
-{
-    SetTopLevelErrorHandler(nullptr);
 }
 
 bool TalviraApplication::notify(QObject* receiver, QEvent* event)
 {
     try {
         return QApplication::notify(receiver, event);
-    } catch (const std::exception& error) {
-        ReportError(error.what());
     } catch (...) {
-        ReportError("Unknown error.");
+        ReportError(std::current_exception());
     }
     return false;
 }
 
-void TalviraApplication::ReportError(const std::string& message)
+bool TalviraApplication::event(QEvent* event)
 {
-    if (FErrorReporter) {
-        FErrorReporter(message);
-        return;
+    if (event->type() != EscapedErrorEvent::EventType())
+        return QApplication::event(event);
+    ReportError(static_cast<EscapedErrorEvent*>(event)->Error());
+    return true;
+}
+
+void TalviraApplication::ReportError(const std::exception_ptr& error) noexcept
+{
+    std::string message = "Unknown error.";
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& escaped) {
+        message = escaped.what();
+    } catch (...) {
     }
-    QMessageBox box(QMessageBox::Critical, applicationName(), QString::fromUtf8(message), QMessageBox::Ok,
-                    activeWindow());
-    box.setObjectName("ErrorMessage");
-    box.exec();
+    try {
+        if (FErrorReporter) {
+            FErrorReporter(message);
+            return;
+        }
+        QMessageBox box(QMessageBox::Critical, applicationName(), TextFromBytes(message), QMessageBox::Ok,
+                        activeWindow());
+        box.setObjectName("ErrorMessage");
+        box.exec();
+    } catch (...) {
+        std::fprintf(stderr, "%s\n", message.c_str());
+    }
 }

@@ -4,15 +4,17 @@
 
 #include <QApplication>
 
+#include <exception>
 #include <functional>
 #include <string>
 
 class TalviraApplication : public QApplication {
 public:
     TalviraApplication(int& argc, char** argv);
-    ~TalviraApplication() override;
 
     bool notify(QObject* receiver, QEvent* event) override;
+    // Takes the errors that handlers caught at their edges (EscapedErrorEvent).
+    bool event(QEvent* event) override;
 
     // How an escaped error reaches the user; by default a modal error box with the
     // error's message. Tests replace it to record what would have been shown.
@@ -20,7 +22,8 @@ public:
     void SetErrorReporter(ErrorReporter reporter) { FErrorReporter = std::move(reporter); }
 
 private:
-    void ReportError(const std::string& message);
+    // Shows the error's message in the one error box. Never throws.
+    void ReportError(const std::exception_ptr& error) noexcept;
 
     ErrorReporter FErrorReporter;
 };

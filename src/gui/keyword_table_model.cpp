@@ -1,5 +1,7 @@
 #include "gui/keyword_table_model.h"
 
+#include "gui/text_bytes.h"
+
 KeywordTableModel::KeywordTableModel(KeywordList& list, QObject* parent) : QAbstractTableModel(parent), FList(list)
 {
     FList.SetObserver(this);
@@ -29,8 +31,7 @@ QVariant KeywordTableModel::data(const QModelIndex& index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole: {
-        const std::string& text = column == 0 ? FList.RowCaption(row) : FList.CellText(row, column - 1);
-        return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+        return CellDisplayText(column == 0 ? FList.RowCaption(row) : FList.CellText(row, column - 1));
     }
     case Qt::CheckStateRole:
         if (column == 0)

@@ -1,5 +1,7 @@
 #include "gui/locale_collator.h"
 
+#include "gui/text_bytes.h"
+
 #include <QCollator>
 #include <QLocale>
 
@@ -8,11 +10,6 @@
 #include <thread>
 
 namespace {
-
-QString FromBytes(const std::string& text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // Ranks from the texts' order: texts whose keys compare equal share a rank.
 template <typename Key, typename Compare>
@@ -42,7 +39,7 @@ std::string CaseFolded(const std::string& text)
 {
     const bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; });
     if (!ascii)
-        return FromBytes(text).toCaseFolded().toStdString();
+        return TextFromBytes(text).toCaseFolded().toStdString();
     std::string folded = text;
     for (char& c : folded)
         if (c >= 'A' && c <= 'Z')
@@ -99,7 +96,7 @@ std::vector<uint32_t> RankByCollation(const QLocale& locale, const std::vector<c
         QCollator collator{locale};
         collator.setCaseSensitivity(Qt::CaseInsensitive);
         for (std::size_t i = bounds[slice]; i < bounds[slice + 1]; ++i)
-            keys[i] = collator.sortKey(FromBytes(*texts[i]));
+            keys[i] = collator.sortKey(TextFromBytes(*texts[i]));
         std::sort(order.begin() + static_cast<std::ptrdiff_t>(bounds[slice]),
                   order.begin() + static_cast<std::ptrdiff_t>(bounds[slice + 1]), before);
     };

@@ -8,6 +8,7 @@
 #include "core/results_export.h"
 #include "gui/dialogs/add_keywords_dialog.h"
 #include "gui/dialogs/captcha_dialog.h"
+#include "gui/dialogs/handler_edge.h"
 #include "gui/dialogs/main_keyword_dialog.h"
 #include "gui/dialogs/message_dialog.h"
 #include "gui/dialogs/select_search_dialog.h"
@@ -15,7 +16,9 @@
 #include "gui/keyword_table_model.h"
 #include "gui/link_label.h"
 #include "gui/scratch_file.h"
+#include "gui/text_bytes.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -25,6 +28,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -91,6 +95,7 @@ TfrmMain::TfrmMain() : bsSkinSaveDialog1(this, ExecutableDirectory())
                           static_cast<QWidget*>(bsSkinStatusBar1)})
         layout->addWidget(part, part == bsSkinPanel3 ? 1 : 0);
 
+    FNetworkCommands.SetListener([this](NetworkCommand running) { NetworkCommandChanged(running); });
     FormCreate();
 }
 
@@ -108,13 +113,13 @@ void TfrmMain::CreateToolbar()
     btnHelp = MakeButton(bsSkinPanel1, "btnHelp", "Help", {516, 7, 98, 20});
     btnMakeMoney = MakeButton(bsSkinPanel1, "btnMakeMoney", "Make Money", {619, 7, 98, 20});
 
-    connect(btnMainKeyword, &QPushButton::clicked, this, [this] { btnMainKeywordClick(); });
-    connect(btnGatherKeyword, &QPushButton::clicked, this, [this] { btnGatherKeywordClick(); });
-    connect(btnAddKeyword, &QPushButton::clicked, this, [this] { btnAddKeywordClick(); });
-    connect(btnGatherData, &QPushButton::clicked, this, [this] { btnGatherDataClick(); });
-    connect(btnSaveResults, &QPushButton::clicked, this, [this] { btnSaveResultsClick(); });
-    connect(btnHelp, &QPushButton::clicked, this, [this] { btnHelpClick(); });
-    connect(btnMakeMoney, &QPushButton::clicked, this, [this] { btnMakeMoneyClick(); });
+    connect(btnMainKeyword, &QPushButton::clicked, this, AtHandlerEdge([this] { btnMainKeywordClick(); }));
+    connect(btnGatherKeyword, &QPushButton::clicked, this, AtHandlerEdge([this] { btnGatherKeywordClick(); }));
+    connect(btnAddKeyword, &QPushButton::clicked, this, AtHandlerEdge([this] { btnAddKeywordClick(); }));
+    connect(btnGatherData, &QPushButton::clicked, this, AtHandlerEdge([this] { btnGatherDataClick(); }));
+    connect(btnSaveResults, &QPushButton::clicked, this, AtHandlerEdge([this] { btnSaveResultsClick(); }));
+    connect(btnHelp, &QPushButton::clicked, this, AtHandlerEdge([this] { btnHelpClick(); }));
+    connect(btnMakeMoney, &QPushButton::clicked, this, AtHandlerEdge([this] { btnMakeMoneyClick(); }));
 }
 
 void TfrmMain::CreateBanner()
@@ -134,11 +139,11 @@ void TfrmMain::CreateTable()
     auto* fill = new QVBoxLayout(bsSkinPanel3);
     fill->setContentsMargins(0, 0, 0, 0);
 
-    FModel = new KeywordTableModel(FKeywords, this);
+    FModel = std::make_unique<KeywordTableModel>(FKeywords);
     lvwItems = new QTableView(bsSkinPanel3);
     lvwItems->setObjectName("lvwItems");
     lvwItems->setAccessibleName("Keywords");
-    lvwItems->setModel(FModel);
+    lvwItems->setModel(FModel.get());
     lvwItems->setShowGrid(true);
     lvwItems->setSelectionBehavior(QAbstractItemView::SelectRows);
     lvwItems->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -156,7 +161,7 @@ void TfrmMain::CreateTable()
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     for (int column = 0; column < KeywordList::ColumnCount; ++column)
         header->resizeSection(column, ColumnWidths[column]);
-    connect(header, &QHeaderView::sectionClicked, this, [this](int column) { lvwItemsColumnClick(column); });
+    connect(header, &QHeaderView::sectionClicked, this, AtHandlerEdge<int>([this](int column) { lvwItemsColumnClick(column); }));
     fill->addWidget(lvwItems);
 }
 
@@ -168,10 +173,10 @@ void TfrmMain::CreateBottomPanel()
     bsSkinButton2 = MakeButton(bsSkinPanel4, "bsSkinButton2", "Clear Selection", {112, 7, 100, 20});
     bsSkinButton3 = MakeButton(bsSkinPanel4, "bsSkinButton3", "Delete Selected", {215, 7, 100, 20});
     bsSkinButton4 = MakeButton(bsSkinPanel4, "bsSkinButton4", "Delete All", {319, 7, 99, 20});
-    connect(bsSkinButton1, &QPushButton::clicked, this, [this] { bsSkinButton1Click(); });
-    connect(bsSkinButton2, &QPushButton::clicked, this, [this] { bsSkinButton2Click(); });
-    connect(bsSkinButton3, &QPushButton::clicked, this, [this] { bsSkinButton3Click(); });
-    connect(bsSkinButton4, &QPushButton::clicked, this, [this] { bsSkinButton4Click(); });
+    connect(bsSkinButton1, &QPushButton::clicked, this, AtHandlerEdge([this] { bsSkinButton1Click(); }));
+    connect(bsSkinButton2, &QPushButton::clicked, this, AtHandlerEdge([this] { bsSkinButton2Click(); }));
+    connect(bsSkinButton3, &QPushButton::clicked, this, AtHandlerEdge([this] { bsSkinButton3Click(); }));
+    connect(bsSkinButton4, &QPushButton::clicked, this, AtHandlerEdge([this] { bsSkinButton4Click(); }));
 
     lblLink1URL = new LinkLabel(bsSkinPanel4);
     lblLink1URL->setObjectName("lblLink1URL");
@@ -285,21 +290,23 @@ int TfrmMain::ShowMessageDialog(const std::string& text, MessageButtons buttons)
 
 void TfrmMain::ShowMainStatus(const std::string& text)
 {
-    MainStatusPanel->setText(QString::fromUtf8(text));
+    MainStatusPanel->setText(TextFromBytes(text));
 }
 
 void TfrmMain::ShowMainKeywordStatus(const std::string& text)
 {
-    bsSkinStatusPanel1->setText(QString::fromUtf8(text));
+    bsSkinStatusPanel1->setText(TextFromBytes(text));
 }
 
 void TfrmMain::ShowRowCountStatus(const std::string& text)
 {
-    SecondStatusPanel->setText(QString::fromUtf8(text));
+    SecondStatusPanel->setText(TextFromBytes(text));
 }
 
 void TfrmMain::btnMainKeywordClick()
 {
+    if (FNetworkCommands.IsRunning())
+        return;
     TfrmMainKeyword dialog(this, *this);
     if (dialog.exec() != mrOk)
         return;
@@ -309,6 +316,8 @@ void TfrmMain::btnMainKeywordClick()
 
 void TfrmMain::btnAddKeywordClick()
 {
+    if (FNetworkCommands.IsRunning())
+        return;
     TfrmAddKeywords dialog(this, *this, ExecutableDirectory());
     if (dialog.exec() == mrOk)
         AddKeywords(FKeywords, *this, dialog.TypedKeywords(), dialog.ListFileName());
@@ -316,20 +325,19 @@ void TfrmMain::btnAddKeywordClick()
 
 void TfrmMain::btnGatherDataClick()
 {
+    // While a command runs the button is its Stop, whatever its caption reads: a second
+    // click (a double-click, or one after the caption went back to "Gather Data" while the
+    // stopped run unwinds) stops again and starts nothing.
+    if (FNetworkCommands.IsRunning()) {
+        if (FNetworkCommands.Running() == NetworkCommand::GatherData)
+            StopGatherData();
+        return;
+    }
     if (FKeywords.CountRows() == 0) {
         ShowMessageDialog("You need add keywords to gather data from search engines.", MessageButtons::Ok);
         return;
     }
-    if (btnGatherData->text() != "Gather Data") {
-        // Stop: handled inside a pump of the running gathering, which notices the flag at
-        // its next check.
-        FStopRequested = true;
-        IdHTTP1.CloseConnection();
-        btnGatherData->setText("Gather Data");
-        SetColumnClick(true);
-        PumpMessages();
-        return;
-    }
+    NetworkCommandRun run = FNetworkCommands.TryBegin(NetworkCommand::GatherData);
     {
         TfrmSelSearch dialog(this);
         if (dialog.exec() != mrOk)
@@ -340,7 +348,6 @@ void TfrmMain::btnGatherDataClick()
     SetColumnClick(false);
     FStopRequested = false;
     btnGatherData->setText("Stop");
-    EnableCommandsOfIdle(false);
     // Idle again however the run ends, an error that escapes it included, so the window
     // is never left stuck in the running state.
     struct BackToIdle {
@@ -350,16 +357,46 @@ void TfrmMain::btnGatherDataClick()
             Window.btnGatherData->setText("Gather Data");
             Window.PumpMessages();
             Window.SetColumnClick(true);
-            Window.EnableCommandsOfIdle(true);
         }
     } backToIdle{*this};
     GatherSearchCounts(FKeywords, *this, FServices, FSearchMode);
 }
 
-void TfrmMain::EnableCommandsOfIdle(bool enabled)
+void TfrmMain::StopGatherData()
 {
-    for (QPushButton* command : {btnMainKeyword, btnGatherKeyword, btnAddKeyword, bsSkinButton3, bsSkinButton4})
-        command->setEnabled(enabled);
+    // The running gathering notices the flag at its next check.
+    FStopRequested = true;
+    IdHTTP1.CloseConnection();
+    btnGatherData->setText("Gather Data");
+    SetColumnClick(true);
+    PumpMessages();
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event)
+{
+    if (!FNetworkCommands.IsRunning()) {
+        QWidget::closeEvent(event);
+        return;
+    }
+    // The command is further down this thread's stack: it cannot be left running, and
+    // the window cannot go from under it. It ends at its next check, with the request
+    // under way cut; no request starts after this.
+    event->ignore();
+    FCloseRequested = true;
+    FStopRequested = true;
+    IdHTTP1.CloseConnection();
+    NetworkCommandChanged(FNetworkCommands.Running());
+}
+
+void TfrmMain::NetworkCommandChanged(NetworkCommand running)
+{
+    const bool idle = running == NetworkCommand::None && !FCloseRequested;
+    if (running == NetworkCommand::None && FCloseRequested)
+        QTimer::singleShot(0, this, AtHandlerEdge([this] { close(); }));
+    for (QPushButton* command :
+         {btnMainKeyword, btnGatherKeyword, btnAddKeyword, btnSaveResults, bsSkinButton3, bsSkinButton4})
+        command->setEnabled(idle);
+    btnGatherData->setEnabled(idle || running == NetworkCommand::GatherData);
 }
 
 void TfrmMain::SetColumnClick(bool on)
@@ -369,17 +406,10 @@ void TfrmMain::SetColumnClick(bool on)
 
 void TfrmMain::btnGatherKeywordClick()
 {
+    NetworkCommandRun run = FNetworkCommands.TryBegin(NetworkCommand::GatherKeywords);
+    if (!run)
+        return; // another command runs: this click slipped through one of its pumps
     FStopRequested = false;
-    btnGatherData->setEnabled(false);
-    EnableCommandsOfIdle(false);
-    struct BackToIdle {
-        TfrmMain& Window;
-        ~BackToIdle()
-        {
-            Window.btnGatherData->setEnabled(true);
-            Window.EnableCommandsOfIdle(true);
-        }
-    } backToIdle{*this};
     GatherKeywords(FMainKeywordText, FServices.SuggestURL, FKeywords, *this, *this, *this);
 }
 
@@ -398,6 +428,8 @@ bool TfrmMain::FetchPage(const std::string& url, std::string& page)
 
 void TfrmMain::btnSaveResultsClick()
 {
+    if (FNetworkCommands.IsRunning())
+        return;
     SaveResults(FKeywords, *this, bsSkinSaveDialog1);
 }
 
@@ -416,15 +448,22 @@ void TfrmMain::bsSkinButton2Click()
 
 void TfrmMain::bsSkinButton3Click()
 {
+    if (FNetworkCommands.IsRunning())
+        return;
     DeleteSelected(FKeywords, *this, *this);
 }
 
 void TfrmMain::bsSkinButton4Click()
 {
+    if (FNetworkCommands.IsRunning())
+        return;
     DeleteAll(FKeywords, *this, *this);
 }
 
 void TfrmMain::lvwItemsColumnClick(int column)
 {
+    // Sorting moves the rows a running command walks by position.
+    if (FNetworkCommands.IsRunning())
+        return;
     ColumnClick(FKeywords, FSort, column, FCollator);
 }

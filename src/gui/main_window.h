@@ -7,6 +7,7 @@
 #include "core/keyword_list.h"
 #include "core/keyword_sort.h"
 #include "core/keyword_suggestions.h"
+#include "core/network_command.h"
 #include "core/page_fetch.h"
 #include "core/result_counts.h"
 #include "core/user_interface.h"
@@ -56,6 +57,9 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // During a network command the close only stops it; the window closes once the
+    // command has returned.
+    void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -84,9 +88,12 @@ private:
     void bsSkinButton4Click();
     void lvwItemsColumnClick(int column);
 
-    // The commands that would remove rows or start another fetch, off while data is
-    // gathered.
-    void EnableCommandsOfIdle(bool enabled);
+    // Switches the command buttons as a network command starts or ends: while one runs,
+    // only its own stop control and the commands that neither fetch, change rows nor
+    // open a dialog stay on.
+    void NetworkCommandChanged(NetworkCommand running);
+    // The "Stop" click of a running data gathering.
+    void StopGatherData();
     void SetColumnClick(bool on);
 
     bool FetchPage(const std::string& url, std::string& page) override;
@@ -95,6 +102,8 @@ private:
 
     // State of the window.
     bool FStopRequested = false;
+    NetworkCommandState FNetworkCommands;
+    bool FCloseRequested = false;
     std::string FMainKeywordText;
     int FSearchMode = 0;
 
@@ -108,9 +117,11 @@ private:
     std::unique_ptr<PageFetch> FPageFetch;
 
     KeywordList FKeywords;
+    // After the list it shows, so it goes first: it never touches a list that is gone,
+    // and the view, destroyed later with the other controls, then shows nothing.
+    std::unique_ptr<KeywordTableModel> FModel;
     SortState FSort;
     LocaleCollator FCollator;
-    KeywordTableModel* FModel = nullptr;
     SaveDialog bsSkinSaveDialog1;
 
     // Controls, top to bottom.

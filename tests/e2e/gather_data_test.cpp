@@ -1,127 +1,14 @@
-#include "core/file_system.h"
 #include "core/keyword_sort.h"
-#include "gui/main_window.h"
-#include "support/gui/modal_answerer.h"
+#include "gather_window.h"
+#include "gui/application.h"
 #include "support/net/request_head.h"
-#include "support/net/scripted_server.h"
 #include "support/sim/simulator_process.h"
 
-#include <QCheckBox>
-#include <QHeaderView>
-#include <QLabel>
-#include <QPushButton>
-#include <QTableView>
-#include <QTest>
-#include <QTimer>
-
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-#include <functional>
+#include <map>
 
 namespace {
 
-std::string Page(const std::string& body)
-{
-    return "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: " + std::to_string(body.size()) +
-           "\r\n\r\n" + body;
-}
-
-const std::string GooglePage = Page("<html><font size=-1>Results 1 - 10 of about <b>1,100</b> for x</html>");
-const std::string YahooPage = Page("<html><p class=\"infotext\">1 - 10 of 2,200 for x</p></html>");
-const std::string MsnPage = Page("<html><span id=\"count\">1-10 of 3,300</span></html>");
-
-Script Answer(const std::string& response)
-{
-    return {ScriptStep::ReadUntil("\r\n\r\n"), ScriptStep::Send(response), ScriptStep::Close()};
-}
-
-// Each row asked of the three engines, in order.
-std::vector<Script> AnswersForRows(int rows)
-{
-    std::vector<Script> scripts;
-    for (int row = 0; row < rows; ++row)
-        for (const std::string* page : {&GooglePage, &YahooPage, &MsnPage})
-            scripts.push_back(Answer(*page));
-    return scripts;
-}
-
-std::string RequestLine(const std::string& received)
-{
-    return received.substr(0, received.find("\r\n"));
-}
-
-// The window as a user has it: settings beside the program pointing every service at
-// the given root, a fresh window, keywords typed in.
-class GatherDataTest : public testing::Test {
-protected:
-    void TearDown() override
-    {
-        window.reset();
-        std::filesystem::remove(Settings());
-        EXPECT_EQ(modal::PendingAnswers(), 0) << "a dialog that was expected did not open";
-        modal::Reset();
-    }
-
-    static std::string Settings() { return ExecutableDirectory() + "dbconfig.dat"; }
-
-    void OpenWindow(const std::string& root, const std::vector<std::string>& keywords)
-    {
-        std::ofstream(Settings()) << "[Services]\nGoogleURL=" << root << "\nYahooURL=" << root << "\nMsnURL=" << root
-                                  << "\n";
-        window = std::make_unique<TfrmMain>();
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-        for (const std::string& keyword : keywords)
-            window->Keywords().AppendRow(window->Keywords().CountRows() + 1, keyword, "");
-    }
-
-    static std::string Root(const ScriptedServer& server)
-    {
-        return "http://127.0.0.1:" + std::to_string(server.Port());
-    }
-
-    QPushButton* Button(const char* name) { return window->findChild<QPushButton*>(name); }
-
-    // Clicks "Gather Data", confirms the search type (unticking the precise box for a
-    // broad search) and returns when the run is over.
-    void GatherData(bool precise = true)
-    {
-        modal::AnswerNext([precise](QWidget* dialog) {
-            if (!precise)
-                QTest::mouseClick(dialog->findChild<QCheckBox*>("bsSkinCheckRadioBox1"), Qt::LeftButton);
-            QTest::mouseClick(dialog->findChild<QPushButton*>("btnOk"), Qt::LeftButton);
-        });
-        QTest::mouseClick(Button("btnGatherData"), Qt::LeftButton);
-    }
-
-    // Runs `look` once, from the event loop, the first time `when` holds during the run.
-    void DuringTheRun(std::function<bool()> when, std::function<void()> look)
-    {
-        auto* timer = new QTimer(window.get());
-        timer->setInterval(2);
-        QObject::connect(timer, &QTimer::timeout, [=] {
-            if (!when())
-                return;
-            timer->stop();
-            look();
-        });
-        timer->start();
-    }
-
-    std::vector<std::string> Counts(int row)
-    {
-        const KeywordList& list = window->Keywords();
-        return {list.CellText(row, KeywordRow::Google), list.CellText(row, KeywordRow::Yahoo),
-                list.CellText(row, KeywordRow::Msn)};
-    }
-
-    QString MainStatus() { return window->findChild<QLabel*>("MainStatusPanel")->text(); }
-    bool SortingOn() { return window->findChild<QTableView*>("lvwItems")->horizontalHeader()->sectionsClickable(); }
-
-    std::unique_ptr<TfrmMain> window;
-};
+using GatherDataTest = GatherWindowTest;
 
 TEST_F(GatherDataTest, PreciseSearchSendsQuotedPhrasesAndWritesEveryCount)
 {
@@ -246,13 +133,62 @@ TEST_F(GatherDataTest, CommandsThatWouldDisturbARunAreOffDuringIt)
 
     EXPECT_EQ(caption, "Stop");
     EXPECT_FALSE(sorting);
-    for (const char* off : {"btnMainKeyword", "btnGatherKeyword", "btnAddKeyword", "bsSkinButton3", "bsSkinButton4"})
+    for (const char* off :
+         {"btnMainKeyword", "btnGatherKeyword", "btnAddKeyword", "btnSaveResults", "bsSkinButton3", "bsSkinButton4"})
         EXPECT_FALSE(enabledDuringRun[off]) << off;
-    for (const char* on : {"btnGatherData", "bsSkinButton1", "bsSkinButton2", "btnSaveResults", "btnHelp", "btnMakeMoney"})
+    for (const char* on : {"btnGatherData", "bsSkinButton1", "bsSkinButton2", "btnHelp", "btnMakeMoney"})
         EXPECT_TRUE(enabledDuringRun[on]) << on;
     for (QPushButton* button : window->findChildren<QPushButton*>())
         EXPECT_TRUE(button->isEnabled()) << button->objectName().toStdString() << " after the run";
     EXPECT_TRUE(SortingOn());
+}
+
+// Settings saved by an editor that writes a byte-order mark, with the roots written with
+// a trailing "/": the requests still go to those roots, with the engines' paths.
+TEST_F(GatherDataTest, SettingsWithAByteOrderMarkAndTrailingSlashes)
+{
+    ScriptedServer server(AnswersForRows(1));
+    const std::string root = Root(server) + "/";
+    OpenWindowWithSettings("\xEF\xBB\xBF[Services]\r\nGoogleURL=" + root + "\r\nYahooURL=" + root +
+                               "\r\nMsnURL=" + root + "/\r\n",
+                           {"golf"});
+    GatherData();
+    ASSERT_TRUE(server.Finish());
+    EXPECT_EQ(RequestLine(server.Received(0)), "GET /search?q=%22golf%22 HTTP/1.1");
+    EXPECT_EQ(RequestLine(server.Received(1)), "GET /search?p=%22golf%22 HTTP/1.1");
+    EXPECT_EQ(RequestLine(server.Received(2)), "GET /results.aspx?q=%22golf%22 HTTP/1.1");
+    EXPECT_EQ(Counts(0), (std::vector<std::string>{"1,100", "2,200", "3,300"}));
+}
+
+// The scratch file cannot be created (a folder has its name): the error leaves the
+// handler, is caught at the handler's own edge and shown in the error box. The click's
+// other receivers still run (the error never went through Qt's signal code), and the
+// window is idle again.
+TEST_F(GatherDataTest, AnErrorLeavingTheHandlerReachesTheErrorBox)
+{
+    ScriptedServer server({});
+    const std::filesystem::path blocked = ExecutableDirectory() + "test.html";
+    std::filesystem::remove_all(blocked);
+    std::filesystem::create_directory(blocked);
+    OpenWindow(Root(server), {"golf"});
+    auto* application = static_cast<TalviraApplication*>(qApp);
+    std::vector<std::string> shown;
+    application->SetErrorReporter([&](const std::string& message) { shown.push_back(message); });
+    bool laterReceiverRan = false;
+    QObject::connect(Button("btnGatherData"), &QPushButton::clicked, [&] { laterReceiverRan = true; });
+
+    GatherData();
+    application->SetErrorReporter(nullptr);
+    std::filesystem::remove_all(blocked);
+
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_NE(shown[0].find("test.html"), std::string::npos) << shown[0];
+    EXPECT_TRUE(laterReceiverRan);
+    EXPECT_EQ(server.ConnectionCount(), 0u);
+    EXPECT_EQ(Button("btnGatherData")->text(), "Gather Data");
+    EXPECT_TRUE(SortingOn());
+    for (QPushButton* button : window->findChildren<QPushButton*>())
+        EXPECT_TRUE(button->isEnabled()) << button->objectName().toStdString();
 }
 
 TEST_F(GatherDataTest, CountsFromTheServiceSimulator)

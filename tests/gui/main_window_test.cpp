@@ -198,6 +198,49 @@ TEST_F(MainWindowTest, TickedRowsAreDeletedThroughTheTable)
     EXPECT_EQ(Panel("SecondStatusPanel"), "2 items listed");
 }
 
+// A large table with a scattered pattern of ticks: the rows left are exactly the
+// unticked ones, in their order and with their numbers, and the view takes the change
+// as one reset.
+TEST_F(MainWindowTest, DeleteSelectedOnALargeTable)
+{
+    constexpr int Rows = 200000;
+    KeywordList& list = window.Keywords();
+    {
+        KeywordList::AppendBatch batch(list, Rows);
+        for (int row = 0; row < Rows; ++row)
+            list.AppendRow(row + 1, "keyword " + std::to_string(row), std::to_string(row % 7));
+    }
+    const auto ticked = [](int row) { return row % 2 == 0 || row % 3 == 0 || row == Rows - 1; };
+    for (int row = 0; row < Rows; ++row)
+        if (ticked(row))
+            list.SetRowTicked(row, true);
+
+    QAbstractItemModel* model = Control<QTableView>("lvwItems")->model();
+    int resets = 0;
+    int removals = 0;
+    QObject::connect(model, &QAbstractItemModel::modelReset, [&] { ++resets; });
+    QObject::connect(model, &QAbstractItemModel::rowsRemoved, [&] { ++removals; });
+    modal::AnswerNext(modal::ClickButton("OK"));
+    Click("bsSkinButton3");
+
+    std::vector<int> kept;
+    for (int row = 0; row < Rows; ++row)
+        if (!ticked(row))
+            kept.push_back(row);
+    ASSERT_EQ(list.CountRows(), static_cast<int>(kept.size()));
+    ASSERT_EQ(model->rowCount(), list.CountRows());
+    for (int i = 0; i < list.CountRows(); ++i) {
+        const int original = kept[static_cast<std::size_t>(i)];
+        ASSERT_EQ(list.RowCaption(i), std::to_string(original + 1)) << i;
+        ASSERT_EQ(list.CellText(i, KeywordRow::Keywords), "keyword " + std::to_string(original)) << i;
+        ASSERT_EQ(list.CellText(i, KeywordRow::Searches), std::to_string(original % 7)) << i;
+        ASSERT_FALSE(list.IsRowTicked(i)) << i;
+    }
+    EXPECT_EQ(resets, 1);
+    EXPECT_EQ(removals, 0);
+    EXPECT_EQ(Panel("SecondStatusPanel"), QString::number(list.CountRows()) + " items listed");
+}
+
 TEST_F(MainWindowTest, HeaderClicksSortByLocaleAndByNumber)
 {
     KeywordList& list = window.Keywords();

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <sys/stat.h>
+
 namespace {
 
 struct ReadCase {
@@ -36,7 +39,9 @@ INSTANTIATE_TEST_SUITE_P(
                     ReadCase{"FirstOccurrenceWins", "[S]\nKey=1\nKey=2\n", "S", "Key", "1"},
                     ReadCase{"CommentLine", "[S]\n;Key=1\nKey=2\n", "S", "Key", "2"},
                     ReadCase{"KeyBeforeAnySection", "Key=1\n[S]\n", "S", "Key", ""},
-                    ReadCase{"EmptyValue", "[S]\nKey=\n", "S", "Key", ""}),
+                    ReadCase{"EmptyValue", "[S]\nKey=\n", "S", "Key", ""},
+                    ReadCase{"ByteOrderMarkBeforeFirstSection", "\xEF\xBB\xBF[S]\nKey=1\n", "S", "Key", "1"},
+                    ReadCase{"ByteOrderMarkOnlyAtTheStart", "[A]\n\xEF\xBB\xBF[S]\nKey=1\n", "S", "Key", ""}),
     [](const testing::TestParamInfo<ReadCase>& info) { return info.param.Name; });
 
 TEST(IniFile, ValuesAreReadUpTo2047Characters)
@@ -51,6 +56,44 @@ TEST(IniFile, AMissingFileReadsEmpty)
     EXPECT_EQ(IniFile((folder.Path() / "dbconfig.dat").string()).ReadString("Services", "GoogleURL"), "");
     const std::string file = folder.WriteFile("dbconfig.dat", "[Services]\nMsnURL=http://127.0.0.1:9\n");
     EXPECT_EQ(IniFile(file).ReadString("Services", "MsnURL"), "http://127.0.0.1:9");
+}
+
+// Anything but a regular file reads as a missing one; a FIFO in particular must not
+// block the reader waiting for a writer.
+TEST(IniFile, OnlyARegularFileIsRead)
+{
+    TempDir folder;
+    const std::string fifo = (folder.Path() / "fifo.dat").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(IniFile(fifo).ReadString("Services", "GoogleURL"), "");
+
+    const std::filesystem::path directory = folder.Path() / "dir.dat";
+    std::filesystem::create_directory(directory);
+    EXPECT_EQ(IniFile(directory.string()).ReadString("Services", "GoogleURL"), "");
+
+    // A link to a regular file is that file.
+    const std::string file = folder.WriteFile("real.dat", "[Services]\nGoogleURL=http://127.0.0.1:7\n");
+    const std::filesystem::path link = folder.Path() / "link.dat";
+    std::filesystem::create_symlink(file, link);
+    EXPECT_EQ(IniFile(link.string()).ReadString("Services", "GoogleURL"), "http://127.0.0.1:7");
+}
+
+TEST(ServiceAddresses, ReadFromAFileSavedWithAByteOrderMark)
+{
+    TempDir folder;
+    const std::string file = folder.WriteFile("dbconfig.dat", "\xEF\xBB\xBF[Services]\r\nGoogleURL=http://127.0.0.1:8301\r\n");
+    EXPECT_EQ(ReadServiceAddresses(IniFile(file)).GoogleURL, "http://127.0.0.1:8301");
+}
+
+TEST(ServiceAddresses, TrailingSlashesAreDropped)
+{
+    const ServiceAddresses addresses = ReadServiceAddresses(IniFile::FromText(
+        "[Services]\nGoogleURL=http://127.0.0.1:8301/\nYahooURL=http://127.0.0.1:8302//\nMsnURL=/\n"
+        "SuggestURL=http://127.0.0.1:8303/base/\n"));
+    EXPECT_EQ(addresses.GoogleURL, "http://127.0.0.1:8301");
+    EXPECT_EQ(addresses.YahooURL, "http://127.0.0.1:8302");
+    EXPECT_EQ(addresses.MsnURL, "http://search.msn.com"); // nothing left: as if missing
+    EXPECT_EQ(addresses.SuggestURL, "http://127.0.0.1:8303/base");
 }
 
 TEST(ServiceAddresses, SettingsOverrideThePublicRootsKeyByKey)

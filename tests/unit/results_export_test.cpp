@@ -121,6 +121,55 @@ TEST_F(WriteFileReplacingTest, AFailedRenameKeepsTheTargetAndCleansUp)
     EXPECT_EQ(FolderEntries(folder.Path()), (std::vector<std::string>{"results.csv"}));
 }
 
+// Saving over a symbolic link writes the file it points at, in that file's folder, and
+// leaves the link as it was: absolute and relative links, a chain, a link to no file yet.
+TEST_F(WriteFileReplacingTest, ALinkIsFollowedAndKept)
+{
+    const auto elsewhere = folder.Path() / "elsewhere";
+    std::filesystem::create_directory(elsewhere);
+    const auto real = elsewhere / "real.csv";
+    WriteFileReplacing(real.string(), "old");
+
+    struct LinkCase {
+        const char* Name;
+        std::filesystem::path Target; // what the link holds
+    };
+    const LinkCase cases[] = {
+        {"absolute.csv", real},
+        {"relative.csv", "elsewhere/real.csv"},
+        {"chain.csv", "absolute.csv"},
+    };
+    for (const LinkCase& link : cases)
+        std::filesystem::create_symlink(link.Target, folder.Path() / link.Name);
+    for (const LinkCase& link : cases) {
+        const std::string bytes = std::string("saved through ") + link.Name;
+        WriteFileReplacing((folder.Path() / link.Name).string(), bytes);
+        EXPECT_TRUE(std::filesystem::is_symlink(folder.Path() / link.Name)) << link.Name;
+        EXPECT_EQ(std::filesystem::read_symlink(folder.Path() / link.Name), link.Target) << link.Name;
+        EXPECT_EQ(Contents(real), bytes) << link.Name;
+    }
+    EXPECT_EQ(FolderEntries(elsewhere), (std::vector<std::string>{"real.csv"}));
+
+    const auto dangling = folder.Path() / "dangling.csv";
+    std::filesystem::create_symlink("elsewhere/new.csv", dangling);
+    WriteFileReplacing(dangling.string(), "new file");
+    EXPECT_TRUE(std::filesystem::is_symlink(dangling));
+    EXPECT_EQ(Contents(elsewhere / "new.csv"), "new file");
+}
+
+TEST_F(WriteFileReplacingTest, ALinkLoopIsASaveError)
+{
+    std::filesystem::create_symlink("b.csv", folder.Path() / "a.csv");
+    std::filesystem::create_symlink("a.csv", folder.Path() / "b.csv");
+    try {
+        WriteFileReplacing((folder.Path() / "a.csv").string(), "x");
+        FAIL() << "no error";
+    } catch (const SaveError& error) {
+        EXPECT_STREQ(error.what(), "Too many levels of symbolic links");
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(folder.Path() / "a.csv"));
+}
+
 TEST_F(WriteFileReplacingTest, AMissingFolderGivesTheSystemsReason)
 {
     try {

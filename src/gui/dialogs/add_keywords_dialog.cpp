@@ -1,6 +1,7 @@
 #include "gui/dialogs/add_keywords_dialog.h"
 
 #include "core/keyword_entry.h"
+#include "gui/dialogs/handler_edge.h"
 
 #include <QFileDialog>
 #include <QLineEdit>
@@ -24,9 +25,9 @@ TfrmAddKeywords::TfrmAddKeywords(QWidget* parent, MessagePrompter& prompter, con
     setTabOrder(btnOk, btnCancel);
     setTabOrder(btnCancel, edtList);
     setTabOrder(edtList, btnBrowse);
-    connect(btnOk, &QPushButton::clicked, this, [this] { btnOkClick(); });
-    connect(btnCancel, &QPushButton::clicked, this, [this] { done(mrCancel); });
-    connect(btnBrowse, &QPushButton::clicked, this, [this] { btnBrowseClick(); });
+    connect(btnOk, &QPushButton::clicked, this, AtHandlerEdge([this] { btnOkClick(); }));
+    connect(btnCancel, &QPushButton::clicked, this, AtHandlerEdge([this] { done(mrCancel); }));
+    connect(btnBrowse, &QPushButton::clicked, this, AtHandlerEdge([this] { btnBrowseClick(); }));
     RunOnEnter(edtAddKeyword, [this] { btnOkClick(); });
     RunOnEnter(edtList, [this] { btnOkClick(); });
     edtAddKeyword->setFocus();

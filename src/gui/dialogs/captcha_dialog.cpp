@@ -1,9 +1,10 @@
 #include "gui/dialogs/captcha_dialog.h"
 
 #include "core/security_challenge.h"
+#include "gui/dialogs/handler_edge.h"
 #include "gui/dialogs/security_image_view.h"
-#include "gui/dialogs/top_level_errors.h"
 
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShowEvent>
@@ -24,9 +25,9 @@ TfrmCaptcha::TfrmCaptcha(QWidget* parent, MessagePrompter& prompter)
     setTabOrder(edtPassword, bsSkinButton1);
     setTabOrder(bsSkinButton1, btnOk);
     setTabOrder(btnOk, btnCancel);
-    connect(bsSkinButton1, &QPushButton::clicked, this, [this] { bsSkinButton1Click(); });
-    connect(btnOk, &QPushButton::clicked, this, [this] { btnOkClick(); });
-    connect(btnCancel, &QPushButton::clicked, this, [this] { btnCancelClick(); });
+    connect(bsSkinButton1, &QPushButton::clicked, this, AtHandlerEdge([this] { bsSkinButton1Click(); }));
+    connect(btnOk, &QPushButton::clicked, this, AtHandlerEdge([this] { btnOkClick(); }));
+    connect(btnCancel, &QPushButton::clicked, this, AtHandlerEdge([this] { btnCancelClick(); }));
     RunOnEnter(edtPassword, [this] { btnOkClick(); });
     // The user comes to type the characters; the picture area is first in the tab order
     // but has nothing to type into.
@@ -60,9 +61,10 @@ void TfrmCaptcha::ReadChallenge()
     FImageURL = challenge.ImageURL;
     try {
         EmbeddedWB1->Navigate(FImageURL);
-    } catch (const std::exception& error) {
-        // Reported once the dialog is up, so the refusal never cuts its showing short.
-        ReportErrorWhenIdle(error.what());
+    } catch (const ENavigationRefused&) {
+        // Handed to the one error box from the event loop, once the dialog is up: the
+        // refusal never cuts its showing short.
+        QCoreApplication::postEvent(QCoreApplication::instance(), new EscapedErrorEvent(std::current_exception()));
     }
 }
 

@@ -1,6 +1,7 @@
 #include "gui/dialogs/main_keyword_dialog.h"
 
 #include "core/keyword_entry.h"
+#include "gui/dialogs/handler_edge.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -15,8 +16,8 @@ TfrmMainKeyword::TfrmMainKeyword(QWidget* parent, MessagePrompter& prompter)
 
     setTabOrder(edtMainKeyword, btnOk);
     setTabOrder(btnOk, btnCancel);
-    connect(btnOk, &QPushButton::clicked, this, [this] { btnOkClick(); });
-    connect(btnCancel, &QPushButton::clicked, this, [this] { done(mrCancel); });
+    connect(btnOk, &QPushButton::clicked, this, AtHandlerEdge([this] { btnOkClick(); }));
+    connect(btnCancel, &QPushButton::clicked, this, AtHandlerEdge([this] { done(mrCancel); }));
     RunOnEnter(edtMainKeyword, [this] { btnOkClick(); });
     edtMainKeyword->setFocus();
 }

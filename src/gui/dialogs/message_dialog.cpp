@@ -1,5 +1,7 @@
 #include "gui/dialogs/message_dialog.h"
 
+#include "gui/dialogs/handler_edge.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -28,11 +30,11 @@ MessageDialog::MessageDialog(QWidget* parent, const QString& text, MessageButton
     FOk = new QPushButton("OK", this);
     FOk->setObjectName("btnOK");
     FOk->setDefault(true);
-    connect(FOk, &QPushButton::clicked, this, [this] { done(mrOk); });
+    connect(FOk, &QPushButton::clicked, this, AtHandlerEdge([this] { done(mrOk); }));
     if (FHasCancel) {
         FCancel = new QPushButton("Cancel", this);
         FCancel->setObjectName("btnCancel");
-        connect(FCancel, &QPushButton::clicked, this, [this] { done(mrCancel); });
+        connect(FCancel, &QPushButton::clicked, this, AtHandlerEdge([this] { done(mrCancel); }));
     }
     LayOut();
     FOk->setFocus();

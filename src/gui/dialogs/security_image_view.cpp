@@ -1,5 +1,7 @@
 #include "gui/dialogs/security_image_view.h"
 
+#include "gui/dialogs/handler_edge.h"
+
 #include <QBuffer>
 #include <QImageReader>
 #include <QNetworkAccessManager>
@@ -77,11 +79,11 @@ void SecurityImageView::Load()
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     QNetworkReply* reply = FNetwork->get(request);
     FReply = reply;
-    connect(reply, &QNetworkReply::downloadProgress, this, [reply](qint64 received, qint64) {
-        if (received > MaximumPictureBytes)
-            reply->abort();
-    });
-    connect(reply, &QNetworkReply::finished, this, [this, reply] { Finished(reply); });
+    connect(reply, &QNetworkReply::downloadProgress, this, AtHandlerEdge<qint64, qint64>([reply](qint64 received, qint64) {
+                if (received > MaximumPictureBytes)
+                    reply->abort();
+            }));
+    connect(reply, &QNetworkReply::finished, this, AtHandlerEdge([this, reply] { Finished(reply); }));
 }
 
 void SecurityImageView::Finished(QNetworkReply* reply)

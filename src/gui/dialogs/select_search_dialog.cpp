@@ -1,5 +1,7 @@
 #include "gui/dialogs/select_search_dialog.h"
 
+#include "gui/dialogs/handler_edge.h"
+
 #include <QCheckBox>
 #include <QPushButton>
 
@@ -31,8 +33,8 @@ TfrmSelSearch::TfrmSelSearch(QWidget* parent) : EntryDialog(parent, "frmSelSearc
     setTabOrder(btnOk, btnCancel);
     setTabOrder(btnCancel, bsSkinCheckRadioBox1);
     setTabOrder(bsSkinCheckRadioBox1, bsSkinCheckRadioBox2);
-    connect(btnOk, &QPushButton::clicked, this, [this] { done(mrOk); });
-    connect(btnCancel, &QPushButton::clicked, this, [this] { done(mrCancel); });
+    connect(btnOk, &QPushButton::clicked, this, AtHandlerEdge([this] { done(mrOk); }));
+    connect(btnCancel, &QPushButton::clicked, this, AtHandlerEdge([this] { done(mrCancel); }));
     btnOk->setFocus();
 }
 
