@@ -56,8 +56,11 @@ void GatherKeywords(const std::string& mainKeyword, const std::string& root, Key
         return;
     while (HoldsChallenge(page)) {
         const ChallengeAnswer answer = host.AnswerChallenge(page);
-        // A failed fetch leaves the page empty, which ends the loop with nothing to read.
-        host.FetchPage(ChallengeAnswerURL(root, answer.Password, answer.Random, answer.Seed), page);
+        // Nothing is read after a failed answer fetch. A stop (the window closed while the
+        // dialog was up) refuses the fetch and leaves the challenge in the page: the
+        // command ends there too, instead of asking again and again.
+        if (!host.FetchPage(ChallengeAnswerURL(root, answer.Password, answer.Random, answer.Seed), page))
+            return;
         if (HoldsChallenge(page) &&
             prompter.ShowMessageDialog("Wrong password. Do you want try again?", MessageButtons::OkCancel) != mrOk)
             return;

@@ -12,6 +12,7 @@
 #include "support/net/scripted_server.h"
 #include "support/sim/simulator_process.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,6 +25,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <map>
 #include <regex>
 #include <sstream>
 #include <unistd.h>
@@ -122,6 +125,21 @@ protected:
     void Click(const char* name) { QTest::mouseClick(Button(name), Qt::LeftButton); }
     QString Panel(const char* name) { return window->findChild<QLabel*>(name)->text(); }
     QTableView* Table() { return window->findChild<QTableView*>("lvwItems"); }
+
+    // Runs `look` once, from a message pump of the running command, the first time
+    // `when` holds.
+    void DuringTheRun(std::function<bool()> when, std::function<void()> look)
+    {
+        auto* timer = new QTimer(window.get());
+        timer->setInterval(0);
+        QObject::connect(timer, &QTimer::timeout, [=] {
+            if (!when())
+                return;
+            timer->stop();
+            look();
+        });
+        timer->start();
+    }
     QString Shown(int row, int column) { return Table()->model()->index(row, column).data().toString(); }
 
     // The heads the simulator logged, in order, split into those of the service's
@@ -373,32 +391,77 @@ TEST_F(GatherKeywordsTest, OtherCommandsWaitWhileItRuns)
                             ScriptStep::Send(Page(ResultBody)), ScriptStep::Close()}});
     OpenWindow(Root(server), "golf clubs");
     window->Keywords().AppendRow(1, "kept", "");
+    window->Keywords().SetRowTicked(0, true);
     std::map<std::string, bool> enabled;
-    auto* timer = new QTimer(window.get());
-    timer->setInterval(2);
-    QObject::connect(timer, &QTimer::timeout, [&] {
-        if (!server.IsHolding("suggestions"))
-            return;
-        timer->stop();
-        for (QPushButton* button : window->findChildren<QPushButton*>())
-            enabled[button->objectName().toStdString()] = button->isEnabled();
-        // A click that slips through is refused: nothing opens, no row goes.
-        for (const char* name : {"btnGatherKeyword", "btnGatherData", "bsSkinButton4", "bsSkinButton3",
-                                 "btnAddKeyword", "btnMainKeyword"})
-            QTest::mouseClick(Button(name), Qt::LeftButton);
-        server.Release("suggestions");
-    });
-    timer->start();
+    std::vector<std::string> dialogsOpened;
+    DuringTheRun([&] { return server.IsHolding("suggestions"); },
+                 [&] {
+                     for (QPushButton* button : window->findChildren<QPushButton*>())
+                         enabled[button->objectName().toStdString()] = button->isEnabled();
+                     // Clicks that slipped through before the buttons went off: each is
+                     // refused, nothing opens and no row goes. A dialog that opens anyway is
+                     // closed at once and noted.
+                     QTimer guard;
+                     QObject::connect(&guard, &QTimer::timeout, [&] {
+                         if (QWidget* dialog = QApplication::activeModalWidget()) {
+                             dialogsOpened.push_back(dialog->objectName().toStdString());
+                             dialog->close();
+                         }
+                     });
+                     guard.start(1);
+                     for (const char* name : {"btnGatherKeyword", "btnGatherData", "btnMainKeyword", "btnAddKeyword",
+                                              "btnSaveResults", "bsSkinButton3", "bsSkinButton4"})
+                         emit Button(name)->clicked();
+                     emit Table()->horizontalHeader()->sectionClicked(1);
+                     server.Release("suggestions");
+                 });
     Click("btnGatherKeyword");
     ASSERT_TRUE(server.Finish());
     EXPECT_EQ(server.ConnectionCount(), 1u);
-    for (const char* off : {"btnMainKeyword", "btnGatherKeyword", "btnAddKeyword", "btnGatherData", "bsSkinButton3",
-                            "bsSkinButton4"})
+    EXPECT_TRUE(dialogsOpened.empty()) << dialogsOpened.front();
+    for (const char* off : {"btnMainKeyword", "btnGatherKeyword", "btnAddKeyword", "btnGatherData", "btnSaveResults",
+                            "bsSkinButton3", "bsSkinButton4"})
         EXPECT_FALSE(enabled[off]) << off;
     ASSERT_EQ(window->Keywords().CountRows(), 3);
     EXPECT_EQ(window->Keywords().CellText(0, KeywordRow::Keywords), "kept");
+    EXPECT_EQ(window->Keywords().CellText(1, KeywordRow::Keywords), "golf clubs");
     for (QPushButton* button : window->findChildren<QPushButton*>())
         EXPECT_TRUE(button->isEnabled()) << button->objectName().toStdString() << " after the run";
+}
+
+// A close stops the command where it stands; the window goes once it has returned.
+TEST_F(GatherKeywordsTest, CloseWhileTheSuggestionsAreFetched)
+{
+    ScriptedServer server({{ScriptStep::ReadUntil("\r\n\r\n"), ScriptStep::Hold("suggestions"), ScriptStep::Close()},
+                           Answer(Page(ResultBody))});
+    OpenWindow(Root(server), "golf clubs");
+    bool closeRefused = false;
+    DuringTheRun([&] { return server.IsHolding("suggestions"); },
+                 [&] {
+                     closeRefused = !window->close();
+                     server.Release("suggestions");
+                 });
+    Click("btnGatherKeyword");
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(closeRefused) << "the window went while the command was on the stack";
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(server.ConnectionCount(), 1u);
+    EXPECT_EQ(window->Keywords().CountRows(), 0);
+}
+
+TEST_F(GatherKeywordsTest, CloseWhileTheSecurityImageIsAskedForSendsNoAnswer)
+{
+    ScriptedServer server({Answer(Page(ChallengeBody("r1"))), Answer(Page(ResultBody))});
+    OpenWindow(Root(server), "golf clubs");
+    modal::AnswerNext([this](QWidget* dialog) {
+        window->close();
+        TypeInCaptcha("KX7MA", "btnOk")(dialog);
+    });
+    Click("btnGatherKeyword");
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(server.ConnectionCount(), 1u);
+    EXPECT_EQ(window->Keywords().CountRows(), 0);
 }
 
 } // namespace

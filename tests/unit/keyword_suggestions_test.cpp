@@ -140,6 +140,7 @@ INSTANTIATE_TEST_SUITE_P(
 struct ScriptedFetch {
     bool Succeeds;
     std::string Page;
+    bool Stopped = false; // refused at once: the page is left as it was
 };
 
 class ScriptedSuggestionHost : public SuggestionHost {
@@ -152,6 +153,7 @@ public:
     bool FetchPage(const std::string& url, std::string& page) override
     {
         FetchedURLs.push_back(url);
+        const std::string kept = page;
         page.clear();
         if (Fetches.empty()) {
             ADD_FAILURE() << "unexpected fetch of " << url;
@@ -159,6 +161,10 @@ public:
         }
         const ScriptedFetch fetch = Fetches.front();
         Fetches.pop_front();
+        if (fetch.Stopped) {
+            page = kept;
+            return false;
+        }
         if (fetch.Succeeds)
             page = fetch.Page;
         return fetch.Succeeds;
@@ -273,6 +279,16 @@ TEST_F(GatherKeywordsTest, CancelAfterAWrongAnswerEndsWithoutReading)
 TEST_F(GatherKeywordsTest, AFailedAnswerFetchEndsWithNothingReadAndNoQuestion)
 {
     host.Fetches = {{true, ChallengePage("r1")}, {false, ""}};
+    host.Answers = {{"x", "r1", "golf"}};
+    Gather();
+    EXPECT_TRUE(prompter.Asked.empty());
+    EXPECT_EQ(host.ChallengePages.size(), 1u);
+    EXPECT_EQ(list.CountRows(), 0);
+}
+
+TEST_F(GatherKeywordsTest, AStopWhileTheDialogIsUpEndsWithoutAskingAgain)
+{
+    host.Fetches = {{true, ChallengePage("r1")}, {false, "", true}};
     host.Answers = {{"x", "r1", "golf"}};
     Gather();
     EXPECT_TRUE(prompter.Asked.empty());
