@@ -187,7 +187,9 @@ int main()
         LoopbackPeer peer([](int) {});
         const int rounds = 2000;
         ConnectCloseMedianMs(peer.Port(), 100);
-        std::printf("loopback connect + close, median of %d: %.3f ms\n", rounds, ConnectCloseMedianMs(peer.Port(), rounds));
+        const double connectClose = ConnectCloseMedianMs(peer.Port(), rounds);
+        std::printf("loopback connect + close, median of %d: %.3f ms\n", rounds, connectClose);
+        std::printf("TABLE|Loopback connect + close (ms)|%.3f|||< 0.5\n", connectClose);
         NoMessages messages;
         TIdAntiFreeze antiFreeze(messages);
         std::printf("loopback connect + close with the anti-freeze in use, median of %d: %.3f ms\n",
@@ -217,6 +219,8 @@ int main()
         const double rate = Median(*rates);
         std::printf("  ReadToStream into a %-20s %8.1f MB/s (%.0f%% of curl)\n", label, rate / 1e6,
                     curlRate > 0 ? 100.0 * rate / curlRate : 0.0);
+        std::printf("TABLE|Transport body throughput, 256 MB into a %s (MB/s)|%.0f|%.0f|%.2f|>= 0.70\n", label,
+                    rate / 1e6, curlRate / 1e6, curlRate > 0 ? rate / curlRate : 0.0);
     }
     return 0;
 }

@@ -16,12 +16,12 @@
 #include "gui/keyword_table_model.h"
 #include "gui/link_label.h"
 #include "gui/scratch_file.h"
+#include "gui/status_bar.h"
 #include "gui/text_bytes.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -38,6 +38,11 @@ constexpr int ClientHeight = 455;
 constexpr int ColumnWidths[KeywordList::ColumnCount] = {49, 132, 132, 104, 104, 104};
 const char* const InitialLinkCaption = "Google";
 const char* const InitialLinkURL = "http://www.google.com/";
+// How long a blocking wait of the HTTP client goes without a message pump. Repaints are
+// coalesced (RepaintThrottle), and a held-back repaint is painted by the next pump: this
+// keeps a cell written by a run on the screen within 50 ms even when the next request
+// waits for a slow server.
+constexpr int32_t RunPumpInterval = 25;
 
 QFrame* MakePanel(QWidget* parent, const char* name, bool framed)
 {
@@ -59,16 +64,12 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, 
     return button;
 }
 
-QLabel* MakeStatusPanel(QWidget* parent, const char* name, const char* text, int width)
+QLabel* MakeStatusPanel(QWidget* parent, const char* name, const char* text)
 {
     auto* panel = new QLabel(text, parent);
     panel->setObjectName(name);
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panel->setTextFormat(Qt::PlainText);
-    // A longer text is cut off; the panel never grows for it.
-    panel->setSizePolicy(width > 0 ? QSizePolicy::Fixed : QSizePolicy::Ignored, QSizePolicy::Preferred);
-    if (width > 0)
-        panel->setFixedWidth(width);
     return panel;
 }
 
@@ -196,21 +197,18 @@ void TfrmMain::CreateBottomPanel()
 
 void TfrmMain::CreateStatusBar()
 {
-    bsSkinStatusBar1 = MakePanel(this, "bsSkinStatusBar1", false);
+    bsSkinStatusBar1 = new StatusBar(this);
+    bsSkinStatusBar1->setObjectName("bsSkinStatusBar1");
     bsSkinStatusBar1->setFixedHeight(17);
-    auto* row = new QHBoxLayout(bsSkinStatusBar1);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(0);
-    MainStatusPanel = MakeStatusPanel(bsSkinStatusBar1, "MainStatusPanel", "", 0);
-    bsSkinStatusPanel1 = MakeStatusPanel(bsSkinStatusBar1, "bsSkinStatusPanel1", "Main Keyword: ", 160);
-    SecondStatusPanel = MakeStatusPanel(bsSkinStatusBar1, "SecondStatusPanel", "0 item listed", 82);
+    MainStatusPanel = MakeStatusPanel(bsSkinStatusBar1, "MainStatusPanel", "");
+    bsSkinStatusPanel1 = MakeStatusPanel(bsSkinStatusBar1, "bsSkinStatusPanel1", "Main Keyword: ");
+    SecondStatusPanel = MakeStatusPanel(bsSkinStatusBar1, "SecondStatusPanel", "0 item listed");
     MainGauge = new Gauge(bsSkinStatusBar1);
     MainGauge->setObjectName("MainGauge");
-    MainGauge->setFixedWidth(130);
-    row->addWidget(MainStatusPanel, 1);
-    row->addWidget(bsSkinStatusPanel1);
-    row->addWidget(SecondStatusPanel);
-    row->addWidget(MainGauge);
+    bsSkinStatusBar1->AddPanel(MainStatusPanel, 0);
+    bsSkinStatusBar1->AddPanel(bsSkinStatusPanel1, 160);
+    bsSkinStatusBar1->AddPanel(SecondStatusPanel, 82);
+    bsSkinStatusBar1->AddPanel(MainGauge, 130);
 }
 
 void TfrmMain::FormCreate()
@@ -221,6 +219,7 @@ void TfrmMain::FormCreate()
     FSort.SortAscending = true;
     LoadSettings();
     IdHTTP1.HandleRedirects = true;
+    IdAntiFreeze1.IdleTimeOut = RunPumpInterval;
     FPageFetch = std::make_unique<PageFetch>(IdHTTP1, *this, FStopRequested, ScratchFileName());
 }
 
@@ -229,6 +228,11 @@ void TfrmMain::LoadSettings()
     // The settings file is read once, here. Branding the window from it is not built
     // yet; the service addresses are.
     FServices = ReadServiceAddresses(IniFile(ExecutableDirectory() + "dbconfig.dat"));
+}
+
+bool TfrmMain::event(QEvent* event)
+{
+    return FRepaints.HoldBack(*event) || QWidget::event(event);
 }
 
 void TfrmMain::showEvent(QShowEvent* event)

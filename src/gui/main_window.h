@@ -14,6 +14,7 @@
 #include "gui/dialogs/save_dialog.h"
 #include "gui/locale_collator.h"
 #include "gui/qt_message_queue.h"
+#include "gui/repaint_throttle.h"
 #include "net/anti_freeze.h"
 #include "net/http.h"
 
@@ -29,6 +30,7 @@ class QTableView;
 class KeywordTableModel;
 class Gauge;
 class LinkLabel;
+class StatusBar;
 
 class TfrmMain : public QWidget,
                  public MessagePrompter,
@@ -56,6 +58,7 @@ public:
     TIdHTTP& HttpClient() { return IdHTTP1; }
 
 protected:
+    bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     // During a network command the close only stops it; the window closes once the
     // command has returned.
@@ -110,11 +113,13 @@ private:
     ServiceAddresses FServices;
 
     // Network components: the anti-freeze keeps the window answering during every
-    // blocking wait of the HTTP client.
+    // blocking wait of the HTTP client, pumping at least every RunPumpInterval.
     QtMessageQueue FMessageQueue;
     TIdAntiFreeze IdAntiFreeze1{FMessageQueue};
     TIdHTTP IdHTTP1;
     std::unique_ptr<PageFetch> FPageFetch;
+
+    RepaintThrottle FRepaints{*this};
 
     KeywordList FKeywords;
     // After the list it shows, so it goes first: it never touches a list that is gone,
@@ -146,7 +151,7 @@ private:
     LinkLabel* lblLink1URL = nullptr;
     LinkLabel* lblLink2URL = nullptr;
     int FLink2RightMargin = 0;
-    QFrame* bsSkinStatusBar1 = nullptr;
+    StatusBar* bsSkinStatusBar1 = nullptr;
     QLabel* MainStatusPanel = nullptr;
     QLabel* bsSkinStatusPanel1 = nullptr;
     QLabel* SecondStatusPanel = nullptr;

@@ -46,6 +46,14 @@ std::vector<Phase> Phases()
         {"InsideAProgressEvent", Trigger::InProgressEvent,
          {ScriptStep::ReadUntil("\r\n\r\n"), ScriptStep::Send(Head + "Content-Length: 1200\r\n\r\n" + body),
           ScriptStep::Hold("phase"), ScriptStep::Send(body), ScriptStep::Close()}},
+        // The client follows a redirect on a connection of its own when the one it came
+        // on was closed: not after a Stop.
+        {"InTheHeadersOfARedirect", Trigger::WhileHeld,
+         held({ScriptStep::Send("HTTP/1.1 302 Found\r\nLocation: /elsewhere\r\n")})},
+        {"InsideAProgressEventOfARedirect", Trigger::InProgressEvent,
+         {ScriptStep::ReadUntil("\r\n\r\n"),
+          ScriptStep::Send("HTTP/1.1 302 Found\r\nLocation: /elsewhere\r\nContent-Length: 1200\r\n\r\n" + body),
+          ScriptStep::Hold("phase"), ScriptStep::Send(body), ScriptStep::Close()}},
     };
 }
 

@@ -241,6 +241,30 @@ TEST_F(MainWindowTest, DeleteSelectedOnALargeTable)
     EXPECT_EQ(Panel("SecondStatusPanel"), QString::number(list.CountRows()) + " items listed");
 }
 
+// Repaints are coalesced: a change that comes right after a paint is painted later,
+// never lost, also when nothing else happens in the window.
+TEST_F(MainWindowTest, ARepaintHeldBackIsStillPainted)
+{
+    struct PaintWatch : QObject {
+        bool Painted = false;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            if (event->type() == QEvent::Paint)
+                Painted = true;
+            return false;
+        }
+    } watch;
+    auto* panel = Control<QLabel>("MainStatusPanel");
+    panel->installEventFilter(&watch);
+    for (int change = 0; change < 5; ++change) {
+        watch.Painted = false;
+        window.ShowMainStatus("Getting URL: http://127.0.0.1/" + std::to_string(change) + "...");
+        QCoreApplication::processEvents();
+    }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return watch.Painted; }, 5000));
+    EXPECT_EQ(panel->text(), "Getting URL: http://127.0.0.1/4...");
+}
+
 TEST_F(MainWindowTest, HeaderClicksSortByLocaleAndByNumber)
 {
     KeywordList& list = window.Keywords();

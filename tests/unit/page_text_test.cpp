@@ -28,7 +28,8 @@ INSTANTIATE_TEST_SUITE_P(
                     PageCase{"LfCrIsTwoBreaks", "a\n\rb", "a\r\n\r\nb\r\n"},
                     PageCase{"NulCutsThePage", "a\nb\0c\n"s, "a\r\nb\r\n"},
                     PageCase{"LeadingNul", "\0abc"s, ""}, PageCase{"Empty", "", ""},
-                    PageCase{"OnlyABreak", "\n", "\r\n"},
+                    PageCase{"OnlyABreak", "\n", "\r\n"}, PageCase{"TrailingCr", "a\r", "a\r\n"},
+                    PageCase{"CrLfAfterLoneCrs", "a\rb\rc\r\nd", "a\r\nb\r\nc\r\nd\r\n"},
                     PageCase{"HighBytesUntouched", "caf\xe9\tx", "caf\xe9\tx\r\n"}),
     [](const testing::TestParamInfo<PageCase>& info) { return info.param.Name; });
 
