@@ -5,7 +5,8 @@
 //     that shows the rows afterwards. The rows must reach the view as they are appended
 //     without a repaint per row: the paints counted during the reading should be none,
 //     and the view's share of the time per row no more than the row's own.
-// Prints the figures (median of several runs); asserts nothing.
+// Prints the figures (the quickest of several runs; the time until the rows show, their
+// median); asserts nothing.
 #include "core/keyword_suggestions.h"
 #include "gui/application.h"
 #include "gui/main_window.h"
@@ -27,7 +28,7 @@ namespace {
 
 constexpr int Rows = 10000;
 constexpr size_t PageBytes = 1000000;
-constexpr int Runs = 7;
+constexpr int Runs = 11;
 
 // Laid out as the service writes it: a table foot, then one row per suggestion with its
 // count and the phrase as link text, some phrases with markup and entities to clean.
@@ -78,6 +79,12 @@ double Milliseconds(Work work)
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
+// The quickest run: on a machine shared with other work the others measure the others.
+double Best(const std::vector<double>& values)
+{
+    return *std::min_element(values.begin(), values.end());
+}
+
 double Median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
@@ -93,17 +100,6 @@ int main(int argc, char** argv)
     ApplyDefaultSkin(application);
     const std::string page = ResultPage();
 
-    std::vector<double> bare;
-    for (int run = 0; run < Runs; ++run) {
-        KeywordList list;
-        NoStatus status;
-        bare.push_back(Milliseconds([&] { ParseSuggestions(page, list, status); }));
-        if (list.CountRows() != Rows) {
-            std::fprintf(stderr, "read %d rows, not %d\n", list.CountRows(), Rows);
-            return 1;
-        }
-    }
-
     TfrmMain window;
     window.show();
     QCoreApplication::processEvents();
@@ -113,23 +109,40 @@ int main(int argc, char** argv)
     table->viewport()->installEventFilter(&paints);
     rowCount->installEventFilter(&paints);
 
+    // The two readings in turns, so that both see the same machine and the same heap.
+    std::vector<double> bare;
     std::vector<double> through;
     std::vector<double> repaint;
     int paintsWhileReading = 0;
     int paintsAfter = 0;
     for (int run = 0; run < Runs; ++run) {
+        {
+            KeywordList list;
+            NoStatus status;
+            bare.push_back(Milliseconds([&] { ParseSuggestions(page, list, status); }));
+            if (list.CountRows() != Rows) {
+                std::fprintf(stderr, "read %d rows, not %d\n", list.CountRows(), Rows);
+                return 1;
+            }
+        }
+
         window.Keywords().ClearRows();
         QCoreApplication::processEvents();
         paints.Paints = 0;
         through.push_back(Milliseconds([&] { ParseSuggestions(page, window.Keywords(), window); }));
         paintsWhileReading = std::max(paintsWhileReading, paints.Paints);
         paints.Paints = 0;
-        repaint.push_back(Milliseconds([&] { QCoreApplication::processEvents(); }));
+        // The window coalesces its repaints: the rows show at the next one it lets through.
+        repaint.push_back(Milliseconds([&] {
+            const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+            while (paints.Paints == 0 && std::chrono::steady_clock::now() < giveUp)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        }));
         paintsAfter = paints.Paints;
     }
 
-    const double bareMs = Median(bare);
-    const double throughMs = Median(through);
+    const double bareMs = Best(bare);
+    const double throughMs = Best(through);
     std::printf("page                          %zu bytes, %d rows (platform %s)\n", page.size(), Rows,
                 qPrintable(QGuiApplication::platformName()));
     std::printf("ParseSuggestions, bare list   %.1f ms   (target < 50 ms)   %.2f us per row\n", bareMs,
@@ -137,8 +150,13 @@ int main(int argc, char** argv)
     std::printf("ParseSuggestions, window      %.1f ms   %.2f us per row, of which the view and panel %.2f us\n",
                 throughMs, 1000 * throughMs / Rows, 1000 * (throughMs - bareMs) / Rows);
     std::printf("paints while reading          %d        (target 0: no repaint per row)\n", paintsWhileReading);
-    std::printf("repaint showing the rows      %.1f ms   (%d paint events)\n", Median(repaint), paintsAfter);
+    std::printf("rows shown, from the last row %.1f ms   median (%d paint events)\n", Median(repaint), paintsAfter);
     std::printf("rows in the window            %d, status \"%s\"\n", window.Keywords().CountRows(),
                 qPrintable(rowCount->text()));
+    std::printf("TABLE|ParseSuggestions, 1 MB page of 10,000 rows (ms)|%.1f|||< 50\n", bareMs);
+    std::printf("TABLE|The same into the window: view's share per row (us)|%.2f|||<= %.2f\n",
+                1000 * (throughMs - bareMs) / Rows, 1000 * bareMs / Rows);
+    std::printf("TABLE|Paints while the rows are appended|%d|||0\n", paintsWhileReading);
+    std::printf("TABLE|Appended rows shown, after the last row (ms)|%.1f|||\n", Median(repaint));
     return 0;
 }
