@@ -193,16 +193,17 @@ TEST_F(CaptchaDialogTest, RedirectsAreFollowedOnlyToWebAddresses)
                       ScriptStep::Send("HTTP/1.1 302 Found\r\nLocation: " + location + "\r\nContent-Length: 0\r\n\r\n"),
                       ScriptStep::Close()};
     };
-    ScriptedServer server({redirect(picture), redirect("file://" + file.string())});
-    const std::string root = "http://127.0.0.1:" + std::to_string(server.Port());
+    // A server each: one waits for its connection to be closed before it takes the next.
+    ScriptedServer toSimulator({redirect(picture)});
+    ScriptedServer toFile({redirect("file://" + file.string())});
 
-    Show(ChallengePage(root + "/moved.png"));
+    Show(ChallengePage("http://127.0.0.1:" + std::to_string(toSimulator.Port()) + "/moved.png"));
     ASSERT_TRUE(PictureSettled());
     EXPECT_TRUE(View()->HasPicture()) << "to the simulator's picture";
 
     ScriptedPrompter quiet;
     TfrmCaptcha local2(nullptr, quiet);
-    local2.SetPageText(ChallengePage(root + "/to-a-file.png"));
+    local2.SetPageText(ChallengePage("http://127.0.0.1:" + std::to_string(toFile.Port()) + "/to-a-file.png"));
     local2.show();
     auto* view = local2.findChild<SecurityImageView*>("EmbeddedWB1");
     ASSERT_TRUE(QTest::qWaitFor([view] { return !view->Loading(); }, 20000));
