@@ -290,17 +290,21 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(GatherKeywordsTest, TheAnswerCarriesTheTypedTextAsTypedEvenAfterCancel)
 {
     ScriptedServer server({Answer(Page(ChallengeBody("r1"))), Answer(Page(ChallengeBody("r2"))),
-                           Answer(Page(ResultBody))});
+                           Answer(Page(ChallengeBody("r3"))), Answer(Page(ResultBody))});
     OpenWindow(Root(server), "golf clubs");
     modal::AnswerNext(TypeInCaptcha("ab cd+&", "btnCancel"));
     modal::AnswerNext(modal::ClickButton("OK"));
     modal::AnswerNext(TypeInCaptcha("", "btnCancel"));
+    modal::AnswerNext(modal::ClickButton("OK"));
+    modal::AnswerNext(TypeInCaptcha("k#z", "btnOk"));
     Click("btnGatherKeyword");
     ASSERT_TRUE(server.Finish());
     EXPECT_EQ(RequestLine(server.Received(1)),
               "GET /keyword-suggestion-tool.html?password=ab cd+&&random=r1&seed=golf+clubs HTTP/1.1");
     EXPECT_EQ(RequestLine(server.Received(2)),
               "GET /keyword-suggestion-tool.html?password=&random=r2&seed=golf+clubs HTTP/1.1");
+    // The client cuts a fragment: the random value and the seed go with it.
+    EXPECT_EQ(RequestLine(server.Received(3)), "GET /keyword-suggestion-tool.html?password=k HTTP/1.1");
     EXPECT_EQ(window->Keywords().CountRows(), 2);
 }
 
