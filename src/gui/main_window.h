@@ -27,6 +27,7 @@ class QFrame;
 class QLabel;
 class QPushButton;
 class QTableView;
+class ClickSeries;
 class KeywordTableModel;
 class Gauge;
 class LinkLabel;
@@ -135,6 +136,7 @@ private:
     QPushButton* btnGatherKeyword = nullptr;
     QPushButton* btnAddKeyword = nullptr;
     QPushButton* btnGatherData = nullptr;
+    ClickSeries* FGatherDataClicks = nullptr; // owned by btnGatherData
     QPushButton* btnSaveResults = nullptr;
     QPushButton* btnHelp = nullptr;
     QPushButton* btnMakeMoney = nullptr;
