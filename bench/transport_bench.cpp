@@ -219,7 +219,7 @@ int main()
         const double rate = Median(*rates);
         std::printf("  ReadToStream into a %-20s %8.1f MB/s (%.0f%% of curl)\n", label, rate / 1e6,
                     curlRate > 0 ? 100.0 * rate / curlRate : 0.0);
-        std::printf("TABLE|Transport body throughput, 256 MB into a %s (MB/s)|%.0f|%.0f|%.2f|>= 0.70\n", label,
+        std::printf("TABLE|ReadToStream, 256 MB into a %s (MB/s)|%.0f|%.0f|%.2f|>= 0.70\n", label,
                     rate / 1e6, curlRate / 1e6, curlRate > 0 ? rate / curlRate : 0.0);
     }
     return 0;

@@ -2,6 +2,7 @@
 
 #include "core/file_system.h"
 #include "core/page_text.h"
+#include "net/errors.h"
 #include "net/http.h"
 #include "net/streams.h"
 
@@ -31,6 +32,12 @@ PageFetch::PageFetch(TIdHTTP& client, FetchDisplay& display, bool& stopRequested
     FClient.OnWorkBegin = [this](TIdComponent&, TWorkMode, int32_t max) { IdHTTP1WorkBegin(max); };
     FClient.OnWork = [this](TIdComponent&, TWorkMode, int32_t count) { IdHTTP1Work(count); };
     FClient.OnWorkEnd = [this](TIdComponent&, TWorkMode) { IdHTTP1WorkEnd(); };
+    // The client opens a connection of its own for a redirect, also when a Stop has just
+    // closed the one the redirect came on: no connection starts once the flag is set.
+    FClient.OnStatus = [this](TIdComponent&, TIdStatus status, const std::string&) {
+        if (status == hsConnecting && FStopRequested)
+            throw EIdException("Stopped before connecting.");
+    };
 }
 
 PageFetch::~PageFetch()
@@ -38,6 +45,7 @@ PageFetch::~PageFetch()
     FClient.OnWorkBegin = nullptr;
     FClient.OnWork = nullptr;
     FClient.OnWorkEnd = nullptr;
+    FClient.OnStatus = nullptr;
 }
 
 bool PageFetch::FetchPage(const std::string& url, std::string& page)

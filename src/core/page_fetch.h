@@ -24,8 +24,9 @@ public:
 
 class PageFetch {
 public:
-    // The client's work events are bound to the progress handlers below for the life of
-    // this object. stopRequested is the window's stop flag.
+    // The client's work events are bound to the progress handlers below, and its status
+    // event to a guard that refuses a connection once the stop flag is set, for the life
+    // of this object. stopRequested is the window's stop flag.
     PageFetch(TIdHTTP& client, FetchDisplay& display, bool& stopRequested, std::string scratchFileName);
     ~PageFetch();
     PageFetch(const PageFetch&) = delete;

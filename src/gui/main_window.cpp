@@ -6,7 +6,9 @@
 #include "core/keyword_commands.h"
 #include "core/keyword_entry.h"
 #include "core/results_export.h"
+#include "gui/click_series.h"
 #include "gui/dialogs/add_keywords_dialog.h"
+#include "gui/dialogs/captcha_dialog.h"
 #include "gui/dialogs/handler_edge.h"
 #include "gui/dialogs/main_keyword_dialog.h"
 #include "gui/dialogs/message_dialog.h"
@@ -125,6 +127,7 @@ void TfrmMain::CreateToolbar()
     btnGatherKeyword = MakeButton(bsSkinPanel1, "btnGatherKeyword", "Gather Keywords", {109, 7, 98, 20});
     btnAddKeyword = MakeButton(bsSkinPanel1, "btnAddKeyword", "Add Keywords", {210, 7, 99, 20});
     btnGatherData = MakeButton(bsSkinPanel1, "btnGatherData", "Gather Data", {312, 7, 98, 20});
+    FGatherDataClicks = new ClickSeries(*btnGatherData);
     btnSaveResults = MakeButton(bsSkinPanel1, "btnSaveResults", "Save Results", {414, 7, 98, 20});
     btnHelp = MakeButton(bsSkinPanel1, "btnHelp", "Help", {516, 7, 98, 20});
     btnMakeMoney = MakeButton(bsSkinPanel1, "btnMakeMoney", "Make Money", {619, 7, 98, 20});
@@ -410,14 +413,20 @@ void TfrmMain::btnAddKeywordClick()
 
 void TfrmMain::btnGatherDataClick()
 {
+    const bool followsStop = FGatherDataClicks->FollowsStop();
     // While a command runs the button is its Stop, whatever its caption reads: a second
     // click (a double-click, or one after the caption went back to "Gather Data" while the
     // stopped run unwinds) stops again and starts nothing.
     if (FNetworkCommands.IsRunning()) {
-        if (FNetworkCommands.Running() == NetworkCommand::GatherData)
+        if (FNetworkCommands.Running() == NetworkCommand::GatherData) {
+            FGatherDataClicks->MarkStop();
             StopGatherData();
+        }
         return;
     }
+    // The rest of a double or triple click on Stop, arriving after the run has returned.
+    if (followsStop)
+        return;
     if (FKeywords.CountRows() == 0) {
         ShowMessageDialog("You need add keywords to gather data from search engines.", MessageButtons::Ok);
         return;
@@ -489,6 +498,23 @@ void TfrmMain::SetColumnClick(bool on)
     lvwItems->horizontalHeader()->setSectionsClickable(on);
 }
 
+void TfrmMain::btnGatherKeywordClick()
+{
+    NetworkCommandRun run = FNetworkCommands.TryBegin(NetworkCommand::GatherKeywords);
+    if (!run)
+        return; // another command runs: this click slipped through one of its pumps
+    FStopRequested = false;
+    GatherKeywords(FMainKeywordText, FServices.SuggestURL, FKeywords, *this, *this, *this);
+}
+
+ChallengeAnswer TfrmMain::AnswerChallenge(const std::string& challengePage)
+{
+    TfrmCaptcha dialog(this, *this);
+    dialog.SetPageText(challengePage);
+    dialog.exec();
+    return {dialog.PasswordText(), dialog.Random(), dialog.Seed()};
+}
+
 bool TfrmMain::FetchPage(const std::string& url, std::string& page)
 {
     return FPageFetch->FetchPage(url, page);
@@ -501,7 +527,6 @@ void TfrmMain::btnSaveResultsClick()
     SaveResults(FKeywords, *this, bsSkinSaveDialog1);
 }
 
-void TfrmMain::btnGatherKeywordClick() {}
 void TfrmMain::btnHelpClick()
 {
     OpenInBrowser(*FOpener, HelpPageAddress);

@@ -7,6 +7,7 @@
 #include "core/branding.h"
 #include "core/keyword_list.h"
 #include "core/keyword_sort.h"
+#include "core/keyword_suggestions.h"
 #include "core/network_command.h"
 #include "core/page_fetch.h"
 #include "core/result_counts.h"
@@ -28,6 +29,7 @@ class QFrame;
 class QLabel;
 class QPushButton;
 class QTableView;
+class ClickSeries;
 class KeywordTableModel;
 class Gauge;
 class LinkLabel;
@@ -48,7 +50,8 @@ class TfrmMain : public QWidget,
                  public MessagePrompter,
                  public FetchDisplay,
                  private GatherHost,
-                 private BrandingDisplay {
+                 private BrandingDisplay,
+                 private SuggestionHost {
 public:
     explicit TfrmMain(BrandingSources sources = {});
     ~TfrmMain() override;
@@ -116,6 +119,7 @@ private:
 
     bool FetchPage(const std::string& url, std::string& page) override;
     bool StopRequested() const override { return FStopRequested; }
+    ChallengeAnswer AnswerChallenge(const std::string& challengePage) override;
 
     void SetCaption(const std::string& caption) override;
     void SetBannerHandCursor() override;
@@ -169,6 +173,7 @@ private:
     QPushButton* btnGatherKeyword = nullptr;
     QPushButton* btnAddKeyword = nullptr;
     QPushButton* btnGatherData = nullptr;
+    ClickSeries* FGatherDataClicks = nullptr; // owned by btnGatherData
     QPushButton* btnSaveResults = nullptr;
     QPushButton* btnHelp = nullptr;
     QPushButton* btnMakeMoney = nullptr;

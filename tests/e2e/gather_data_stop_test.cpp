@@ -46,6 +46,14 @@ std::vector<Phase> Phases()
         {"InsideAProgressEvent", Trigger::InProgressEvent,
          {ScriptStep::ReadUntil("\r\n\r\n"), ScriptStep::Send(Head + "Content-Length: 1200\r\n\r\n" + body),
           ScriptStep::Hold("phase"), ScriptStep::Send(body), ScriptStep::Close()}},
+        // The client follows a redirect on a connection of its own when the one it came
+        // on was closed: not after a Stop.
+        {"InTheHeadersOfARedirect", Trigger::WhileHeld,
+         held({ScriptStep::Send("HTTP/1.1 302 Found\r\nLocation: /elsewhere\r\n")})},
+        {"InsideAProgressEventOfARedirect", Trigger::InProgressEvent,
+         {ScriptStep::ReadUntil("\r\n\r\n"),
+          ScriptStep::Send("HTTP/1.1 302 Found\r\nLocation: /elsewhere\r\nContent-Length: 1200\r\n\r\n" + body),
+          ScriptStep::Hold("phase"), ScriptStep::Send(body), ScriptStep::Close()}},
     };
 }
 
@@ -170,6 +178,65 @@ TEST_F(GatherWindowTest, StopClicksWhileConnecting)
         // The abandoned connect is reported as a failed one.
         EXPECT_EQ(MainStatus(), "Connection error, check if you are connected and url exists.");
     }
+}
+
+// Sends a press (or the press of a double-click) and a release to the button, with the
+// window system's time of the press.
+void ClickAt(QWidget* button, QEvent::Type press, quint64 time)
+{
+    const QPointF centre = QRectF(button->rect()).center();
+    const QPointF global = button->mapToGlobal(centre);
+    for (QEvent::Type type : {press, QEvent::MouseButtonRelease}) {
+        QMouseEvent event(type, centre, global, Qt::LeftButton,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+        event.setTimestamp(time);
+        QApplication::sendEvent(button, &event);
+    }
+}
+
+// A quick server: the stopped run has returned before the second and third clicks of a
+// triple click on Stop arrive. They are part of that stop and start nothing; a click
+// well after them starts a run as usual.
+TEST_F(GatherWindowTest, TheRestOfATripleClickOnStopStartsNothing)
+{
+    std::vector<Script> scripts = AnswersForRows(1);
+    scripts.push_back({ScriptStep::ReadUntil("\r\n\r\n"), ScriptStep::Hold("phase"), ScriptStep::Close()});
+    for (const Script& next : AnswersForRows(2))
+        scripts.push_back(next);
+    ScriptedServer server(scripts);
+    OpenWindow(Root(server), {"a", "b"});
+    QPushButton* gatherData = Button("btnGatherData");
+    // Far beyond the times of the test library's own clicks.
+    const quint64 first = 4000000000u;
+
+    DuringTheRun([&] { return server.IsHolding("phase"); },
+                 [&] {
+                     ClickAt(gatherData, QEvent::MouseButtonPress, first);
+                     server.Release("phase");
+                 });
+    GatherData();
+    EXPECT_EQ(Counts(1), (std::vector<std::string>{"", "", ""}));
+
+    RefuseDialogs();
+    ClickAt(gatherData, QEvent::MouseButtonDblClick, first + 60);
+    ClickAt(gatherData, QEvent::MouseButtonPress, first + 120);
+    QCoreApplication::processEvents();
+    AllowDialogs();
+    EXPECT_TRUE(unexpectedDialogs.empty()) << unexpectedDialogs.front();
+    EXPECT_EQ(server.ConnectionCount(), 4u);
+
+    QString asked;
+    modal::AnswerNext([&](QWidget* dialog) {
+        asked = dialog->objectName();
+        QTest::mouseClick(dialog->findChild<QPushButton*>("btnCancel"), Qt::LeftButton);
+    });
+    ClickAt(gatherData, QEvent::MouseButtonPress, first + 5000);
+    EXPECT_EQ(asked, "frmSelSearch");
+
+    GatherData();
+    ASSERT_TRUE(server.Finish());
+    EXPECT_EQ(server.ConnectionCount(), 10u);
+    EXPECT_EQ(Counts(1), (std::vector<std::string>{"1,100", "2,200", "3,300"}));
 }
 
 // Closing the window stops the run where it stands: the request under way is cut, no

@@ -1,5 +1,6 @@
 #include "core/file_system.h"
 #include "gui/dialogs/add_keywords_dialog.h"
+#include "gui/dialogs/captcha_dialog.h"
 #include "gui/dialogs/main_keyword_dialog.h"
 #include "gui/dialogs/select_search_dialog.h"
 #include "gui/main_window.h"
@@ -112,6 +113,22 @@ TEST(EntryDialogLayout, SelectSearch)
         {"btnOk", "btnCancel", "bsSkinCheckRadioBox1", "bsSkinCheckRadioBox2"});
     EXPECT_TRUE(dialog.findChild<QCheckBox*>("bsSkinCheckRadioBox1")->isChecked());
     EXPECT_FALSE(dialog.findChild<QCheckBox*>("bsSkinCheckRadioBox2")->isChecked());
+}
+
+TEST(EntryDialogLayout, Captcha)
+{
+    NoMessages prompter;
+    TfrmCaptcha dialog(nullptr, prompter);
+    ExpectFrameAndControls(dialog, "Security image", {310, 209},
+                           {{"bsSkinStdLabel2", "Please enter the characters in the image", {13, 7, 238, 16}},
+                            {"EmbeddedWB1", "", {13, 26, 280, 111}},
+                            {"edtPassword", "", {13, 148, 280, 20}},
+                            {"bsSkinButton1", "Refresh", {15, 171, 82, 21}},
+                            {"btnOk", "Ok", {127, 171, 82, 21}},
+                            {"btnCancel", "Cancel", {216, 171, 82, 21}}},
+                           {"EmbeddedWB1", "edtPassword", "bsSkinButton1", "btnOk", "btnCancel"});
+    EXPECT_EQ(dialog.findChild<QWidget*>("EmbeddedWB1")->accessibleName(), "Security image");
+    EXPECT_EQ(dialog.findChild<QLineEdit*>("edtPassword")->echoMode(), QLineEdit::Normal);
 }
 
 // Answers made of what a user does in a dialog.

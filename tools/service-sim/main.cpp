@@ -36,7 +36,7 @@ int main(int argc, char** argv)
         std::unique_ptr<RequestLog> log;
         if (!options.LogFile.empty())
             log = std::make_unique<RequestLog>(options.LogFile);
-        Responder responder(BuildServices(), options.Faults);
+        Responder responder(BuildServices(options.Challenge), options.Faults);
         Server server(options.Port, responder, log.get());
 
         runningServer = &server;

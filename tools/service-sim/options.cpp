@@ -1,16 +1,29 @@
 #include "options.h"
 
+#include "challenge.h"
 #include "service.h"
 
+#include "bitmap_font.h"
+
 #include <charconv>
+
+// More would not fit across the picture.
+static constexpr std::size_t maximumFixedCharacters = 5;
 
 std::string UsageText()
 {
     return "usage: service-sim [options]\n"
-           "Serves stand-ins for the Google, Yahoo and MSN result pages on 127.0.0.1.\n"
+           "Serves stand-ins for the Google, Yahoo and MSN result pages and the keyword\n"
+           "suggestion service on 127.0.0.1.\n"
            "\n"
            "  --port N          listen on port N (default 8301; 0 picks a free port)\n"
            "  --log FILE        append every request head received to FILE\n"
+           "\n"
+           "Suggestion service:\n"
+           "  --challenge MODE  when to ask for the security image: first (until a session\n"
+           "                    has answered one; the default), always, or never\n"
+           "  --characters TEXT every security image shows TEXT (letters and digits of\n"
+           "                    the picture font) instead of characters of its own\n"
            "\n"
            "Faults (all requests, or only those chosen by --only and --on-request):\n"
            "  --delay-ms N      wait N ms before answering\n"
@@ -81,6 +94,23 @@ Options ParseOptions(const std::vector<std::string>& arguments)
             options.Faults.Only = value();
             if (!IsKnownServiceName(options.Faults.Only))
                 throw OptionError("--only needs google, yahoo, msn or suggest, not \"" + options.Faults.Only + "\"");
+        } else if (option == "--challenge") {
+            const std::string& mode = value();
+            if (mode == "first")
+                options.Challenge.Mode = ChallengeMode::First;
+            else if (mode == "always")
+                options.Challenge.Mode = ChallengeMode::Always;
+            else if (mode == "never")
+                options.Challenge.Mode = ChallengeMode::Never;
+            else
+                throw OptionError("--challenge needs first, always or never, not \"" + mode + "\"");
+        } else if (option == "--characters") {
+            options.Challenge.Characters = value();
+            if (options.Challenge.Characters.empty() || options.Challenge.Characters.size() > maximumFixedCharacters
+                || !IsDrawable(options.Challenge.Characters))
+                throw OptionError("--characters needs 1 to " + std::to_string(maximumFixedCharacters)
+                    + " of the characters " + std::string(glyphCharacters) + ", not \""
+                    + options.Challenge.Characters + "\"");
         } else if (option == "--on-request") {
             options.Faults.OnRequest = ReadNumber(option, value(), 1, 1000000000);
         } else {

@@ -1,6 +1,7 @@
 // The command line of service-sim.
 #pragma once
 
+#include "challenge_sessions.h"
 #include "fault_plan.h"
 
 #include <cstdint>
@@ -12,6 +13,7 @@ struct Options {
     uint16_t Port = 8301; // 0: any free port
     std::string LogFile;  // empty: no log
     FaultPlan Faults;
+    ChallengeOptions Challenge;
     bool ShowHelp = false;
 };
 

@@ -28,7 +28,7 @@ Reply Responder::Respond(const Request& request)
     const Service* service = FindService(request);
     if (!service)
         return { 0, EncodeResponse(ErrorPage(404), Framing::ContentLength, close) };
-    if (!FFaults.CoversService(service->Name()))
+    if (!service->TakesFaults() || !FFaults.CoversService(service->Name()))
         return { 0, EncodeResponse(service->Respond(request, PageFeatures::Present), Framing::ContentLength, close) };
 
     bool secondLeg = FFaults.Redirect && request.Parameter(redirectMark);

@@ -3,6 +3,7 @@
 // Adding a service is writing one of these and registering it in BuildServices.
 #pragma once
 
+#include "challenge_sessions.h"
 #include "page_features.h"
 #include "response.h"
 
@@ -18,12 +19,14 @@ public:
 
     // The name used by --only: "google", "yahoo", "msn", "suggest".
     virtual std::string_view Name() const = 0;
+    // Whether the fault options may hit its answers.
+    virtual bool TakesFaults() const { return true; }
     virtual bool Matches(const Request& request) const = 0;
     virtual Response Respond(const Request& request, PageFeatures features) const = 0;
 };
 
 // Every service the simulator offers, in the order they are asked.
-std::vector<std::unique_ptr<Service>> BuildServices();
+std::vector<std::unique_ptr<Service>> BuildServices(const ChallengeOptions& challenge = {});
 
 // The names --only accepts.
 bool IsKnownServiceName(std::string_view name);

@@ -1,14 +1,17 @@
 #include "search_engine.h"
 #include "service.h"
+#include "suggestion_service.h"
 
 #include <array>
 
-std::vector<std::unique_ptr<Service>> BuildServices()
+std::vector<std::unique_ptr<Service>> BuildServices(const ChallengeOptions& challenge)
 {
     std::vector<std::unique_ptr<Service>> services;
     services.push_back(std::make_unique<SearchEngine>(Engine::Google));
     services.push_back(std::make_unique<SearchEngine>(Engine::Yahoo));
     services.push_back(std::make_unique<SearchEngine>(Engine::Msn));
+    services.push_back(std::make_unique<SuggestionService>(challenge));
+    services.push_back(std::make_unique<ChallengeImageService>(challenge.Characters));
     return services;
 }
 

@@ -17,6 +17,8 @@ TEST(OptionsTest, DefaultsServeEveryRequestNormallyOnPort8301)
     EXPECT_EQ(options.Faults.BodyFraming, Framing::ContentLength);
     EXPECT_FALSE(options.Faults.Redirect);
     EXPECT_FALSE(options.Faults.NoMarkers);
+    EXPECT_EQ(options.Challenge.Mode, ChallengeMode::First);
+    EXPECT_EQ(options.Challenge.Characters, "");
 }
 
 TEST(OptionsTest, EveryOptionIsRead)
@@ -36,6 +38,11 @@ TEST(OptionsTest, EveryOptionIsRead)
     EXPECT_EQ(ParseOptions({ "--until-close" }).Faults.BodyFraming, Framing::UntilClose);
     EXPECT_EQ(ParseOptions({ "--close-mid-body" }).Faults.BodyFraming, Framing::CloseMidBody);
     EXPECT_TRUE(ParseOptions({ "--help" }).ShowHelp);
+
+    EXPECT_EQ(ParseOptions({ "--challenge", "always" }).Challenge.Mode, ChallengeMode::Always);
+    EXPECT_EQ(ParseOptions({ "--challenge", "never" }).Challenge.Mode, ChallengeMode::Never);
+    EXPECT_EQ(ParseOptions({ "--challenge", "first" }).Challenge.Mode, ChallengeMode::First);
+    EXPECT_EQ(ParseOptions({ "--characters", "kx7ma" }).Challenge.Characters, "kx7ma");
 }
 
 TEST(OptionsTest, UnusableCommandLinesAreRefused)
@@ -55,6 +62,12 @@ TEST(OptionsTest, UnusableCommandLinesAreRefused)
         { "--close-mid-body", "--chunked" },
         { "--verbose" },
         { "8301" },
+        { "--challenge" },
+        { "--challenge", "Always" },
+        { "--characters", "" },
+        { "--characters", "KX7MA3" },
+        { "--characters", "OK" },
+        { "--characters", "K M" },
     };
     for (const auto& arguments : cases) {
         std::string line;

@@ -1,0 +1,46 @@
+// TfrmCaptcha: the security image dialog. The caller sets the challenge page, shows the
+// dialog modally, reads the typed characters and the two hidden values, and releases it.
+#pragma once
+
+#include "gui/dialogs/entry_dialog.h"
+
+#include <string>
+
+class QLineEdit;
+class QPushButton;
+class QShowEvent;
+class SecurityImageView;
+
+class TfrmCaptcha : public EntryDialog {
+public:
+    TfrmCaptcha(QWidget* parent, MessagePrompter& prompter);
+
+    void SetPageText(std::string pageText) { FPageText = std::move(pageText); }
+    const std::string& Random() const { return FRandom; }
+    const std::string& Seed() const { return FSeed; }
+    const std::string& ImageURL() const { return FImageURL; }
+    // The text of edtPassword exactly as typed.
+    std::string PasswordText() const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void FormShow();
+    void ReadChallenge();
+    void btnOkClick();
+    void btnCancelClick();
+    void bsSkinButton1Click();
+
+    MessagePrompter& FPrompter;
+    std::string FPageText;
+    std::string FRandom;
+    std::string FSeed;
+    std::string FImageURL;
+
+    SecurityImageView* EmbeddedWB1;
+    QLineEdit* edtPassword;
+    QPushButton* bsSkinButton1;
+    QPushButton* btnOk;
+    QPushButton* btnCancel;
+};
