@@ -100,12 +100,14 @@ private:
 
     // State of the window.
     bool FStopRequested = false;
-    NetworkCommandState FNetworkCommands;
-    bool FCloseRequested = false;
     std::string FMainKeywordText;
     int FSearchMode = 0;
 
     ServiceAddresses FServices;
+    // The one running state of the network commands, and a close waiting for the
+    // running one to return.
+    NetworkCommandState FNetworkCommands;
+    bool FCloseRequested = false;
 
     // Network components: the anti-freeze keeps the window answering during every
     // blocking wait of the HTTP client, pumping at least every RunPumpInterval.
