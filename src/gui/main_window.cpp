@@ -182,7 +182,8 @@ void TfrmMain::CreateTable()
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     for (int column = 0; column < KeywordList::ColumnCount; ++column)
         header->resizeSection(column, ColumnWidths[column]);
-    connect(header, &QHeaderView::sectionClicked, this, AtHandlerEdge<int>([this](int column) { lvwItemsColumnClick(column); }));
+    connect(header, &QHeaderView::sectionClicked, this,
+            AtHandlerEdge<int>([this](int column) { lvwItemsColumnClick(column); }));
     fill->addWidget(lvwItems);
 }
 

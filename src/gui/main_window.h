@@ -134,12 +134,14 @@ private:
 
     // State of the window.
     bool FStopRequested = false;
-    NetworkCommandState FNetworkCommands;
-    bool FCloseRequested = false;
     std::string FMainKeywordText;
     int FSearchMode = 0;
 
     ServiceAddresses FServices;
+    // The one running state of the network commands, and a close waiting for the
+    // running one to return.
+    NetworkCommandState FNetworkCommands;
+    bool FCloseRequested = false;
 
     // Branding: where the settings lie, the random picks, the browser, and what the
     // settings set for the click handlers.

@@ -332,7 +332,8 @@ private:
         FStopFired = true;
         FPhaseAtFire = FTrigger == Trigger::ProgressEvent ? "inside a progress event: " + Engine()
                                                           : PhaseOf(*FWindow, FConnecting, FBodyStarted, Engine());
-        FPhaseAtFire += std::string(" / ") + TriggerNames[static_cast<int>(FTrigger)] + (now ? ", at once" : ", queued");
+        FPhaseAtFire +=
+            std::string(" / ") + TriggerNames[static_cast<int>(FTrigger)] + (now ? ", at once" : ", queued");
         if (FClose) {
             FPhaseAtFire = "close: " + FPhaseAtFire;
             FWindow->close();

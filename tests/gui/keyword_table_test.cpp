@@ -12,7 +12,10 @@ namespace {
 class KeywordTableTest : public WindowTest {
 protected:
     QAbstractItemModel* Model() { return Control<QTableView>("lvwItems")->model(); }
-    QString Shown(int row, int column, int role = Qt::DisplayRole) { return Model()->index(row, column).data(role).toString(); }
+    QString Shown(int row, int column, int role = Qt::DisplayRole)
+    {
+        return Model()->index(row, column).data(role).toString();
+    }
 
     void ClickHeader(int column)
     {

@@ -32,7 +32,8 @@ INSTANTIATE_TEST_SUITE_P(
                     Utf8Case{"LoneContinuation", "\x80", false}, Utf8Case{"TruncatedSequence", "\xE2\x82", false},
                     Utf8Case{"OverlongSlash", "\xC0\xAF", false}, Utf8Case{"OverlongThreeBytes", "\xE0\x80\xAF", false},
                     Utf8Case{"Surrogate", "\xED\xA0\x80", false}, Utf8Case{"AboveUnicode", "\xF4\x90\x80\x80", false},
-                    Utf8Case{"HighestCodePoint", "\xF4\x8F\xBF\xBF", true}, Utf8Case{"FiveByteLead", "\xF8\x88\x80\x80\x80", false}),
+                    Utf8Case{"HighestCodePoint", "\xF4\x8F\xBF\xBF", true},
+                    Utf8Case{"FiveByteLead", "\xF8\x88\x80\x80\x80", false}),
     [](const testing::TestParamInfo<Utf8Case>& info) { return info.param.Name; });
 
 TEST(Windows1252, BytesStandForTheirCharacters)

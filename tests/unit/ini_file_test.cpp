@@ -81,7 +81,8 @@ TEST(IniFile, OnlyARegularFileIsRead)
 TEST(ServiceAddresses, ReadFromAFileSavedWithAByteOrderMark)
 {
     TempDir folder;
-    const std::string file = folder.WriteFile("dbconfig.dat", "\xEF\xBB\xBF[Services]\r\nGoogleURL=http://127.0.0.1:8301\r\n");
+    const std::string file =
+        folder.WriteFile("dbconfig.dat", "\xEF\xBB\xBF[Services]\r\nGoogleURL=http://127.0.0.1:8301\r\n");
     EXPECT_EQ(ReadServiceAddresses(IniFile(file)).GoogleURL, "http://127.0.0.1:8301");
 }
 
