@@ -274,8 +274,11 @@ TEST_P(ExchangeOnLoopback, EndsAsWritten)
     const ExchangeCase& c = GetParam();
     ASSERT_EQ(c.problem, "") << c.file << ".cases";
 
-    ScriptedServer servers[2];
-    const CasePorts ports{servers[0].Port(), servers[1].Port()};
+    const std::unique_ptr<ScriptedServer> listening[2] = {ScriptedServer::Listening(), ScriptedServer::Listening()};
+    ScriptedServer& first = *listening[0];
+    ScriptedServer& second = *listening[1];
+    ScriptedServer* const servers[2] = {&first, &second};
+    const CasePorts ports{first.Port(), second.Port()};
     std::vector<Script> scripts[2];
     std::vector<std::string> holds;
     for (const CaseConnection& connection : c.connections) {
@@ -285,8 +288,8 @@ TEST_P(ExchangeOnLoopback, EndsAsWritten)
                 holds.push_back(step.text);
         }
     }
-    servers[0].Start(scripts[0]);
-    servers[1].Start(scripts[1]);
+    first.Start(scripts[0]);
+    second.Start(scripts[1]);
 
     CaseClient client(c);
     std::shared_ptr<TIdIOHandlerSocket> workerTransport;
@@ -312,7 +315,7 @@ TEST_P(ExchangeOnLoopback, EndsAsWritten)
         case ExchangeCase::Stop::Never:
             return false;
         case ExchangeCase::Stop::InStatusLine:
-            if ((servers[0].IsStalling() || servers[1].IsStalling()) && !headerLineRead && !readingBody)
+            if ((first.IsStalling() || second.IsStalling()) && !headerLineRead && !readingBody)
                 ++stallsSeen;
             return stallsSeen == 2;
         case ExchangeCase::Stop::InHeaders:
@@ -336,17 +339,17 @@ TEST_P(ExchangeOnLoopback, EndsAsWritten)
 
     client.http.CloseConnection();
     for (const std::string& hold : holds) {
-        servers[0].Release(hold);
-        servers[1].Release(hold);
+        first.Release(hold);
+        second.Release(hold);
     }
     size_t played[2] = {0, 0};
-    for (ScriptedServer& server : servers) {
-        EXPECT_TRUE(server.Finish()) << "a scripted connection was never made";
-        EXPECT_EQ(server.Failures(), std::vector<std::string>{});
+    for (ScriptedServer* server : servers) {
+        EXPECT_TRUE(server->Finish()) << "a scripted connection was never made";
+        EXPECT_EQ(server->Failures(), std::vector<std::string>{});
     }
     for (size_t i = 0; i < c.connections.size(); ++i) {
         const CaseConnection& connection = c.connections[i];
-        EXPECT_EQ(servers[connection.server].Received(played[connection.server]++), ExpectedRequests(connection, ports))
+        EXPECT_EQ(servers[connection.server]->Received(played[connection.server]++), ExpectedRequests(connection, ports))
             << "connection " << i + 1;
     }
 }
