@@ -31,15 +31,6 @@ private:
     TIdCookieList& FDomains;
 };
 
-// Any byte below 0x20 but the tab, and DEL.
-bool HoldsControlCharacter(std::string_view text)
-{
-    return std::any_of(text.begin(), text.end(), [](char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        return (byte < 0x20 && byte != '\t') || byte == 0x7F;
-    });
-}
-
 // The domain texts that CookieDomainMatchesHost accepts for host: the host itself and
 // every part of it after a dot, each with and without one leading dot.
 std::vector<std::string> DomainsMatching(std::string_view host)
@@ -131,8 +122,7 @@ void TIdCookieManager::Admit(TIdCookieRFC2109& cookie, const std::string& text, 
         FStore->DestroyCookie(cookie);
         throw;
     }
-    // A CR or LF in a name or value would end the Cookie line early and let the rest pass
-    // for a header line of its own.
+    // The name and value go into the Cookie line.
     if (HoldsControlCharacter(cookie.NameText()) || HoldsControlCharacter(cookie.ValueText())) {
         FStore->DestroyCookie(cookie);
         return;

@@ -32,6 +32,10 @@ bool IsIPv4Address(std::string_view text);
 bool IsPlainHostName(std::string_view text);
 // The host from its first "." on, or the whole host when it has none.
 std::string ParentDomainOf(std::string_view host);
+// Whether a domain attribute names a public suffix (".com", ".co.uk", ...), for which no
+// host may set a cookie, by the public suffix list built into libpsl. A domain equal to
+// the host itself is never refused here.
+bool NamesPublicSuffix(std::string_view domain, std::string_view host);
 
 enum TCookieFlavor { cfNetscape = 0, cfRFC2109 = 1, cfRFC2965 = 2 };
 
@@ -45,10 +49,6 @@ constexpr int MaxCookieLength = 4096;
 constexpr int MaxCookiesPerDomain = 50;
 constexpr int MaxCookies = 3000;
 
-// Whether a domain attribute names a public suffix (".com", ".co.uk", ...), for which no
-// host may set a cookie, by the public suffix list built into libpsl. A domain equal to
-// the host itself is never refused here.
-bool NamesPublicSuffix(std::string_view domain, std::string_view host);
 
 // --- The lock -----------------------------------------------------------------------------
 

@@ -3,8 +3,7 @@
 #include "net/http.h"
 
 #include "net/errors.h"
-
-#include <algorithm>
+#include "net/text_case.h"
 
 namespace {
 
@@ -29,16 +28,6 @@ const char* MethodWord(TIdHTTPMethod method)
         return "CONNECT ";
     }
     return "";
-}
-
-// A header line may hold blanks and tabs but no other control character: a CR or LF
-// would end the line early and let what follows pass for a header line of its own.
-bool HoldsControlCharacter(const std::string& line)
-{
-    return std::any_of(line.begin(), line.end(), [](char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        return (byte < 0x20 && byte != '\t') || byte == 0x7F;
-    });
 }
 
 } // namespace
