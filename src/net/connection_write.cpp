@@ -33,6 +33,9 @@ void TIdTCPConnection::WriteBytes(const void* data, int32_t count, bool writeNow
         std::shared_ptr<TIdIOHandler> transport = FIOHandler;
         if (!transport)
             throw EIdNotConnected();
+        // Without a limit the wait ends only when the socket can take bytes or has failed,
+        // which the send then reports.
+        WaitForTransport(*transport, -2, true);
         const int32_t n = transport->SendSome(bytes + start, count - start);
         const int error = n == -1 ? TIdStack::StackInstance()->WSGetLastError() : 0;
         TIdAntiFreezeBase::YieldToUI(false);

@@ -6,6 +6,28 @@
 #include "net/number_text.h"
 #include "net/text_case.h"
 
+namespace {
+
+// Every 1xx but 101 is an interim answer that the final response follows.
+bool IsInterim(int statusCode)
+{
+    return statusCode / 100 == 1 && statusCode != 101;
+}
+
+// Clears a flag when the scope ends, however it ends.
+class FlagScope {
+public:
+    explicit FlagScope(bool& flag) : FFlag(flag) { FFlag = true; }
+    ~FlagScope() { FFlag = false; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& FFlag;
+};
+
+} // namespace
+
 void TIdCustomHTTP::RunRequest(TIdHTTPMethod method, const std::string& url, Stream* uploadStream,
                                Stream* destination)
 {
@@ -18,6 +40,8 @@ void TIdCustomHTTP::RunRequest(TIdHTTPMethod method, const std::string& url, Str
     FRedirectsTaken = 0;
     FAuthAttempts = 0;
     FProxyAuthAttempts = 0;
+    FClosedFromOutside = false;
+    const FlagScope running(FRequestRunning);
     request.Target = url;
     request.RequestMethod = method;
     request.UploadStream = uploadStream;
@@ -25,14 +49,23 @@ void TIdCustomHTTP::RunRequest(TIdHTTPMethod method, const std::string& url, Str
 
     try {
         for (bool finished = false; !finished;) {
+            // The program closed the connection (Stop) while the last response was read:
+            // that ends the request rather than a new connection taking it up.
+            if (FClosedFromOutside)
+                throw EIdNotConnected();
             ++FRedirectsTaken;
             PrepareTarget(FCurrentUri, request, ProtocolVersion);
             OpenAndSend(request, response);
-            do {
+            for (int interim = 0;; ++interim) {
+                if (interim > MaxInterimResponses)
+                    throw EIdInvalidResponse("More than " + std::to_string(MaxInterimResponses) +
+                                             " interim responses.");
                 response.StatusLine = ReadLine();
                 FProtocol->ReadResponseHeaders();
                 CollectCookies(request, response);
-            } while (response.StatusCode() == 100);
+                if (!IsInterim(response.StatusCode()))
+                    break;
+            }
 
             switch (FProtocol->DecideNextStep()) {
             case nsFollow:
@@ -54,13 +87,18 @@ void TIdCustomHTTP::RunRequest(TIdHTTPMethod method, const std::string& url, Str
                 break;
             }
         }
+    } catch (const EIdInvalidResponse&) {
+        // The rest of the response was not read: nothing more can be read on the
+        // connection.
+        CloseItself();
+        throw;
     } catch (...) {
         if (!KeepConnection(response))
-            CloseConnection();
+            CloseItself();
         throw;
     }
     if (!KeepConnection(response))
-        CloseConnection();
+        CloseItself();
     FRedirectsTaken = 0;
 }
 
@@ -68,7 +106,7 @@ void TIdCustomHTTP::OpenAndSend(TIdHTTPRequest& request, TIdHTTPResponse& respon
 {
     request.Route = ChooseRoute();
     if (request.Route == TIdHTTPRoute::rkProxy)
-        request.Target = FCurrentUri.PlainUri();
+        request.Target = EscapeRequestTarget(FCurrentUri.PlainUri());
 
     if (ProtocolVersion == TIdHTTPProtocolVersion::pv1_0 && request.Connection.empty()) {
         if (request.Route == TIdHTTPRoute::rkDirect)
@@ -91,7 +129,7 @@ TIdHTTPRoute TIdCustomHTTP::ChooseRoute()
     if (!ProxyParams.ProxyServer().empty()) {
         if (!SameTextAscii(Host(), ProxyParams.ProxyServer()) || Port() != ProxyParams.ProxyPort()) {
             if (IsConnected())
-                CloseConnection();
+                CloseItself();
             // The current URI keeps naming the origin server: the proxy is asked for it.
             TIdTCPClient::SetHost(ProxyParams.ProxyServer());
             TIdTCPClient::SetPort(ProxyParams.ProxyPort());
@@ -103,14 +141,20 @@ TIdHTTPRoute TIdCustomHTTP::ChooseRoute()
     }
 
     const int32_t port = StrToInt(FCurrentUri.PortText);
+    // Checked before the connection is touched: a port that does not fit 16 bits would
+    // connect to another one than the Host header names.
+    if (port < 1 || port > 65535)
+        throw EIdInvalidRequest("Port number out of range (1-65535): " + FCurrentUri.PortText);
     if (!SameTextAscii(Host(), FCurrentUri.Host) || Port() != port) {
         if (IsConnected())
-            CloseConnection();
+            CloseItself();
         SetHost(FCurrentUri.Host);
         SetPort(port);
     }
-    // There is no secure transport: every "https" URL, a redirect target too, ends here.
-    if (secure)
+    // There is no secure transport: every "https" URL, a redirect target too, ends here,
+    // and so does every other protocol (a redirect to "ftp:" or "file:" is not fetched as
+    // HTTP from whatever host and port are current).
+    if (secure || !SameTextAscii(FCurrentUri.Protocol, "HTTP"))
         throw EIdIOHandlerPropInvalid();
     return TIdHTTPRoute::rkDirect;
 }
@@ -118,8 +162,11 @@ TIdHTTPRoute TIdCustomHTTP::ChooseRoute()
 void TIdCustomHTTP::EnsureConnected(TIdHTTPResponse& response)
 {
     if (!KeepConnection(response))
-        CloseConnection();
+        CloseItself();
     PollPeerClosed(false);
+    // The poll pumps: a Stop handled there ends the request before a new connection.
+    if (FClosedFromOutside)
+        throw EIdNotConnected();
     if (!IsConnected())
         OpenConnection(ReadTimeout);
 }

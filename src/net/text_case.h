@@ -1,7 +1,9 @@
-// Small helpers for 8-bit text: ASCII-only case folding, hexadecimal digits, and trimming
-// of blanks and control characters (every byte of code 32 or less).
+// Small helpers for 8-bit text: ASCII-only case folding, hexadecimal digits, trimming
+// of blanks and control characters (every byte of code 32 or less), and the bytes that
+// may not stand inside a header line.
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -70,4 +72,14 @@ inline std::string_view TrimView(std::string_view text)
 inline std::string Trim(std::string_view text)
 {
     return std::string(TrimView(text));
+}
+
+// Any byte below 0x20 but the tab, or DEL: what may not stand inside a header line,
+// since a CR or LF would end the line early and let the rest pass for a line of its own.
+inline bool HoldsControlCharacter(std::string_view text)
+{
+    return std::any_of(text.begin(), text.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return (byte < 0x20 && byte != '\t') || byte == 0x7F;
+    });
 }

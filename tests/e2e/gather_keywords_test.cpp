@@ -299,8 +299,10 @@ TEST_F(GatherKeywordsTest, TheAnswerCarriesTheTypedTextAsTypedEvenAfterCancel)
     modal::AnswerNext(TypeInCaptcha("k#z", "btnOk"));
     Click("btnGatherKeyword");
     ASSERT_TRUE(server.Finish());
+    // The answer goes into the address as typed; the client then sends its blank escaped,
+    // since a raw blank would end the request line early.
     EXPECT_EQ(RequestLine(server.Received(1)),
-              "GET /keyword-suggestion-tool.html?password=ab cd+&&random=r1&seed=golf+clubs HTTP/1.1");
+              "GET /keyword-suggestion-tool.html?password=ab%20cd+&&random=r1&seed=golf+clubs HTTP/1.1");
     EXPECT_EQ(RequestLine(server.Received(2)),
               "GET /keyword-suggestion-tool.html?password=&random=r2&seed=golf+clubs HTTP/1.1");
     // The client cuts a fragment: the random value and the seed go with it.

@@ -62,4 +62,23 @@ TEST(NumberText, StrictDecimalConversion)
     }
 }
 
+// The public suffix list decides, in any letter case, with or without the leading dot;
+// a domain that is the host itself is left to the host check.
+TEST(NamesPublicSuffix, RefusesTheSuffixesOfTheList)
+{
+    const struct {
+        const char* domain;
+        const char* host;
+        bool suffix;
+    } cases[] = {
+        {".com", "bank.com", true},           {"com", "bank.com", true},
+        {".COM", "bank.com", true},           {".co.uk", "bank.co.uk", true},
+        {".bank.com", "www.bank.com", false}, {".bank.co.uk", "www.bank.co.uk", false},
+        {".test", "site.test", true},         {".site.test", "a.site.test", false},
+        {"localhost", "localhost", false},    {".localhost", "localhost", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(NamesPublicSuffix(c.domain, c.host), c.suffix) << c.domain << " / " << c.host;
+}
+
 } // namespace
