@@ -14,6 +14,7 @@
 #include "gui/keyword_table_model.h"
 #include "gui/link_label.h"
 #include "gui/scratch_file.h"
+#include "net/ssl_io_handler.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -215,6 +216,9 @@ void TfrmMain::FormCreate()
     FSort.SortAscending = true;
     LoadSettings();
     IdHTTP1.HandleRedirects = true;
+    auto secureHandler = std::make_shared<TIdSSLIOHandlerSocket>();
+    secureHandler->CAFile = FServices.CAFile;
+    IdHTTP1.SetIOHandler(secureHandler);
     FPageFetch = std::make_unique<PageFetch>(IdHTTP1, *this, FStopRequested, ScratchFileName());
 }
 
@@ -222,7 +226,7 @@ void TfrmMain::LoadSettings()
 {
     // The settings file is read once, here. Branding the window from it is not built
     // yet; the service addresses are.
-    FServices = ReadServiceAddresses(IniFile(ExecutableDirectory() + "dbconfig.dat"));
+    FServices = ReadServiceAddresses(IniFile(ExecutableDirectory() + "dbconfig.dat"), ExecutableDirectory());
 }
 
 void TfrmMain::showEvent(QShowEvent* event)

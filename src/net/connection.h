@@ -33,6 +33,9 @@ public:
     // error whose number the socket layer gives.
     virtual int32_t ReceiveSome(void* memory, int32_t length) = 0;
     virtual int32_t SendSome(const void* memory, int32_t length) = 0;
+    // The peer's close was not confirmed by the protocol above the socket (a TLS close
+    // missing), so a body cut short by it may have been cut by someone else.
+    virtual bool ClosedWithoutNotify() const { return false; }
 };
 
 enum TIdMaxLineAction { maException = 0, maSplit = 1 };

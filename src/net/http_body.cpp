@@ -3,6 +3,7 @@
 #include "net/http.h"
 
 #include "net/errors.h"
+#include "net/ssl_errors.h"
 #include "net/streams.h"
 #include "net/text_case.h"
 
@@ -54,11 +55,16 @@ void TIdCustomHTTP::ReadBody(TIdHTTPResponse& response)
         return;
 
     if (response.ContentLength() > 0) {
+        const int64_t start = stream->Position();
         try {
             ReadToStream(*stream, response.ContentLength());
         } catch (const EIdConnClosedGracefully&) {
             // A peer that closes early leaves a short body, not an error.
         }
+        // Unless the secure transport saw no TLS close: then the cut may be an attack.
+        const int64_t received = stream->Position() - start;
+        if (received < response.ContentLength() && FIOHandler && FIOHandler->ClosedWithoutNotify())
+            throw EIdOSSLTruncatedBody(received, response.ContentLength());
     } else if (response.RawLines.ValueOf("Transfer-Encoding").find("chunked") != std::string::npos) {
         ReportStatus(hsStatusText, {"Chunk Started"});
         int32_t size = ChunkSize(ReadLine());
@@ -85,7 +91,11 @@ void TIdCustomHTTP::RaiseStatusError()
     std::string bodyText;
     WithReadTimeout(ErrorPageReadTimeout, [&] {
         ScratchBody scratch(response);
-        ReadBody(response);
+        try {
+            ReadBody(response);
+        } catch (const EIdOSSLTruncatedBody&) {
+            // The status error says what matters; the page is only its detail.
+        }
         bodyText = scratch.Text();
     });
     throw EIdHTTPProtocolException(response.StatusCode(), StatusLine(), std::move(bodyText));

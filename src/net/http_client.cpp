@@ -34,6 +34,7 @@ void TIdCustomHTTP::SetPort(int32_t port)
 void TIdCustomHTTP::NotifyDisconnected()
 {
     TIdTCPClient::NotifyDisconnected();
+    FTunnelTarget.clear();
     TIdHTTPRequest& request = FProtocol->Request;
     if (request.Authenticator && request.Authenticator->StepsComplete())
         request.Authenticator.reset();

@@ -4,6 +4,7 @@
 
 #include "net/errors.h"
 #include "net/number_text.h"
+#include "net/ssl_io_handler.h"
 #include "net/text_case.h"
 
 void TIdCustomHTTP::RunRequest(TIdHTTPMethod method, const std::string& url, Stream* uploadStream,
@@ -70,18 +71,42 @@ void TIdCustomHTTP::OpenAndSend(TIdHTTPRequest& request, TIdHTTPResponse& respon
     if (request.Route == TIdHTTPRoute::rkProxy)
         request.Target = FCurrentUri.PlainUri();
 
-    if (ProtocolVersion == TIdHTTPProtocolVersion::pv1_0 && request.Connection.empty()) {
+    if (request.Route == TIdHTTPRoute::rkDirectTls || request.Route == TIdHTTPRoute::rkProxyTunnel) {
+        request.Connection.clear();
+    } else if (ProtocolVersion == TIdHTTPProtocolVersion::pv1_0 && request.Connection.empty()) {
         if (request.Route == TIdHTTPRoute::rkDirect)
             request.Connection = "keep-alive";
         else
             request.ProxyConnection = "keep-alive";
     }
 
-    EnsureConnected(response);
+    if (request.Route == TIdHTTPRoute::rkProxyTunnel)
+        OpenTunnel(response);
+    else
+        EnsureConnected(response);
     FProtocol->SendRequestHead(&FCurrentUri);
     if ((request.RequestMethod == TIdHTTPMethod::hmPost || request.RequestMethod == TIdHTTPMethod::hmPut) &&
         request.UploadStream)
         WriteFromStream(*request.UploadStream);
+}
+
+TIdSSLIOHandlerSocket* TIdCustomHTTP::SecureHandler() const
+{
+    return dynamic_cast<TIdSSLIOHandlerSocket*>(FIOHandler.get());
+}
+
+void TIdCustomHTTP::UseEncryption(bool encrypted)
+{
+    TIdSSLIOHandlerSocket* handler = SecureHandler();
+    if (!handler) {
+        if (encrypted)
+            throw EIdIOHandlerPropInvalid();
+        return;
+    }
+    // A kept connection never changes between plain and encrypted under a request.
+    if (handler->PassThrough == encrypted && IsConnected())
+        CloseConnection();
+    handler->PassThrough = !encrypted;
 }
 
 TIdHTTPRoute TIdCustomHTTP::ChooseRoute()
@@ -96,10 +121,16 @@ TIdHTTPRoute TIdCustomHTTP::ChooseRoute()
             TIdTCPClient::SetHost(ProxyParams.ProxyServer());
             TIdTCPClient::SetPort(ProxyParams.ProxyPort());
         }
-        // A tunnel through the proxy needs a secure transport, which this client lacks.
-        if (secure)
+        if (!secure) {
+            UseEncryption(false);
+            return TIdHTTPRoute::rkProxy;
+        }
+        if (!SecureHandler())
             throw EIdIOHandlerPropInvalid();
-        return TIdHTTPRoute::rkProxy;
+        // A tunnel goes to one origin server only.
+        if (IsConnected() && (!SecureHandler()->Encrypted() || !SameTextAscii(FTunnelTarget, TunnelTarget())))
+            CloseConnection();
+        return TIdHTTPRoute::rkProxyTunnel;
     }
 
     const int32_t port = StrToInt(FCurrentUri.PortText);
@@ -109,10 +140,8 @@ TIdHTTPRoute TIdCustomHTTP::ChooseRoute()
         SetHost(FCurrentUri.Host);
         SetPort(port);
     }
-    // There is no secure transport: every "https" URL, a redirect target too, ends here.
-    if (secure)
-        throw EIdIOHandlerPropInvalid();
-    return TIdHTTPRoute::rkDirect;
+    UseEncryption(secure);
+    return secure ? TIdHTTPRoute::rkDirectTls : TIdHTTPRoute::rkDirect;
 }
 
 void TIdCustomHTTP::EnsureConnected(TIdHTTPResponse& response)

@@ -5,6 +5,7 @@
 #include "request_log.h"
 #include "responder.h"
 #include "server.h"
+#include "tls_service.h"
 
 #include <csignal>
 #include <iostream>
@@ -46,7 +47,10 @@ int main(int argc, char** argv)
         sigaction(SIGTERM, &action, nullptr);
         std::signal(SIGPIPE, SIG_IGN);
 
+        TlsService https(options, server.Port());
+
         std::cout << "listening on 127.0.0.1:" << server.Port() << std::endl;
+        https.Announce(std::cout);
         server.Run();
         runningServer = nullptr;
     } catch (const std::exception& error) {

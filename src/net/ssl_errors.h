@@ -1,0 +1,49 @@
+// The errors of the secure transport. Each message says in plain words what went wrong,
+// because the page fetch shows it in the status bar as it is: the user must be able to
+// tell a refused certificate (and why) from a server that does not speak TLS.
+#pragma once
+
+#include "net/errors.h"
+
+#include <string>
+
+class EIdOpenSSLError : public EIdException {
+public:
+    using EIdException::EIdException;
+};
+
+// The secure transport could not be set up: the CA file named in the settings is
+// missing or holds no certificate.
+class EIdOSSLCouldNotLoadSSLLibrary : public EIdOpenSSLError {
+public:
+    using EIdOpenSSLError::EIdOpenSSLError;
+};
+
+// The TLS handshake failed for another reason than the certificate: the server does not
+// speak TLS, offers only old versions, closed the connection, ...
+class EIdOSSLConnectError : public EIdOpenSSLError {
+public:
+    using EIdOpenSSLError::EIdOpenSSLError;
+};
+
+// The server's certificate was refused: expired, issued by an unknown authority,
+// self-signed, made out for another host, ...
+class EIdOSSLCertificateRefused : public EIdOSSLConnectError {
+public:
+    using EIdOSSLConnectError::EIdOSSLConnectError;
+};
+
+// A TLS record failed its check after the handshake (a forged or damaged record).
+class EIdOSSLDataError : public EIdOpenSSLError {
+public:
+    using EIdOpenSSLError::EIdOpenSSLError;
+};
+
+// The connection ended without the TLS close before a body of known length was
+// complete: someone may have cut it, so its bytes are not taken for the whole page.
+class EIdOSSLTruncatedBody : public EIdOpenSSLError {
+public:
+    EIdOSSLTruncatedBody(long long received, long long expected)
+        : EIdOpenSSLError("Page cut short: the secure connection ended without its TLS close after " +
+                          std::to_string(received) + " of " + std::to_string(expected) + " bytes.") {}
+};

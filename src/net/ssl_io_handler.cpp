@@ -1,0 +1,279 @@
+// The secure transport: the handshake, the encrypted reads and writes with their sliced
+// waits, and the TLS close.
+#include "net/ssl_io_handler.h"
+
+#include "net/anti_freeze.h"
+#include "net/ssl_errors.h"
+#include "net/ssl_session.h"
+
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <openssl/err.h>
+#include <openssl/ssl.h>
+#include <poll.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Milliseconds left of a wait that began at start with a limit of timeout (-2: none).
+int32_t Remaining(int32_t timeout, Clock::time_point start)
+{
+    if (timeout < 0)
+        return timeout;
+    const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+    return spent >= timeout ? 0 : static_cast<int32_t>(timeout - spent);
+}
+
+bool PollWritableOnce(TIdSocketHandle& handle, int32_t timeout)
+{
+    if (!handle.Allocated())
+        throw EIdConnClosedGracefully();
+    pollfd entry{handle.SocketValue(), POLLOUT, 0};
+    int ready;
+    do {
+        ready = poll(&entry, 1, timeout < 0 ? -1 : timeout);
+    } while (ready < 0 && errno == EINTR);
+    const bool writable = ready == 1;
+    TIdAntiFreezeBase::YieldToUI(!writable);
+    return writable;
+}
+
+// The write wait, sliced as the socket handle slices its read wait.
+bool PollWritable(TIdSocketHandle& handle, int32_t timeout)
+{
+    if (!TIdAntiFreezeBase::AntiFreezeInUse())
+        return PollWritableOnce(handle, timeout);
+    if (timeout < 0) {
+        for (;;) {
+            TIdAntiFreezeBase* antiFreeze = TIdAntiFreezeBase::AntiFreezeInUse() ? CurrentAntiFreeze() : nullptr;
+            if (PollWritableOnce(handle, antiFreeze ? antiFreeze->IdleTimeOut : -2))
+                return true;
+            if (!antiFreeze)
+                return false;
+        }
+    }
+    for (int32_t pass : SlicedWaitPasses(timeout, CurrentAntiFreeze()->IdleTimeOut)) {
+        if (PollWritableOnce(handle, pass))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+TIdSSLIOHandlerSocket::TIdSSLIOHandlerSocket() = default;
+
+TIdSSLIOHandlerSocket::~TIdSSLIOHandlerSocket()
+{
+    FreeSession();
+    SSL_CTX_free(FContext);
+}
+
+void TIdSSLIOHandlerSocket::FreeSession()
+{
+    SSL_free(FSSL);
+    FSSL = nullptr;
+    FHandshakeDone = false;
+}
+
+void TIdSSLIOHandlerSocket::PrepareSocket()
+{
+    FreeSession();
+    FClosedWithoutNotify = false;
+    FSessionBroken = false;
+    FClosePending = false;
+    FFailedError = 0;
+    FDataError.clear();
+    FRefusal.clear();
+    TIdIOHandlerSocket::PrepareSocket();
+}
+
+void TIdSSLIOHandlerSocket::ConnectSocket(const std::string& host, int32_t port, const std::string& boundIP,
+                                          int32_t boundPort, int32_t portLow, int32_t portHigh, int32_t timeout)
+{
+    TIdIOHandlerSocket::ConnectSocket(host, port, boundIP, boundPort, portLow, portHigh, timeout);
+    if (!PassThrough)
+        StartSSL(host);
+}
+
+SSL_CTX* TIdSSLIOHandlerSocket::Context()
+{
+    if (!FContext)
+        FContext = NewClientContext(CAFile);
+    return FContext;
+}
+
+void TIdSSLIOHandlerSocket::StartSSL(const std::string& hostName)
+{
+    TIdSocketHandle* handle = SocketHandle();
+    if (!handle || !handle->Allocated())
+        throw EIdClosedSocket();
+    SSL_CTX* context = Context();
+
+    FreeSession();
+    PassThrough = false;
+    FHostName = hostName;
+    FRefusal.clear();
+    FSSL = NewClientSession(context, handle->SocketValue(), hostName, FRefusal);
+    // Every write is a whole TLS record (a flight of the handshake, a request head):
+    // waiting for the peer's acknowledgement before sending it would only add delay.
+    TIdStack& stack = *TIdStack::StackInstance();
+    stack.CheckSocketResult(stack.WSSetNoDelay(handle->SocketValue()));
+    const int flags = fcntl(handle->SocketValue(), F_GETFL);
+    if (flags < 0 || fcntl(handle->SocketValue(), F_SETFL, flags | O_NONBLOCK) < 0)
+        stack.ThrowSocketError(TIdStack::WinSockErrorNumber(errno));
+
+    for (;;) {
+        ClearSessionErrors();
+        const int result = SSL_connect(FSSL);
+        if (result == 1)
+            break;
+        const int error = SSL_get_error(FSSL, result);
+        if (error == SSL_ERROR_WANT_READ || error == SSL_ERROR_WANT_WRITE) {
+            WaitForSocket(error == SSL_ERROR_WANT_WRITE, -2);
+            continue;
+        }
+        FSessionBroken = true;
+        if (!FRefusal.empty())
+            throw EIdOSSLCertificateRefused("Certificate of " + hostName + " refused: " + FRefusal + ".");
+        throw EIdOSSLConnectError("TLS handshake with " + hostName + " failed: " + HandshakeFailure(error) + ".");
+    }
+    FHandshakeDone = true;
+}
+
+void TIdSSLIOHandlerSocket::ShutSocket()
+{
+    // One attempt to send the TLS close, without waiting: the server then knows that
+    // nothing of ours was cut off.
+    if (Encrypted() && !FSessionBroken && SocketOpen()) {
+        ClearSessionErrors();
+        SSL_shutdown(FSSL);
+        ClearSessionErrors();
+    }
+    FreeSession();
+    TIdIOHandlerSocket::ShutSocket();
+}
+
+bool TIdSSLIOHandlerSocket::WaitForSocket(bool writable, int32_t timeout)
+{
+    TIdSocketHandle& handle = *SocketHandle();
+    const bool ready = writable ? PollWritable(handle, timeout) : handle.PollReadable(timeout);
+    // A handler run by the pump may have closed the connection.
+    if (!SocketOpen())
+        throw EIdConnClosedGracefully();
+    return ready;
+}
+
+TIdSSLIOHandlerSocket::Step TIdSSLIOHandlerSocket::AfterFailedIO(int result)
+{
+    switch (SSL_get_error(FSSL, result)) {
+    case SSL_ERROR_WANT_READ:
+        return Step::WantRead;
+    case SSL_ERROR_WANT_WRITE:
+        return Step::WantWrite;
+    case SSL_ERROR_ZERO_RETURN:
+        FClosePending = true;
+        return Step::Closed;
+    case SSL_ERROR_SYSCALL:
+        FSessionBroken = true;
+        if (LastSessionSocketError() != 0) {
+            FFailedError = TIdStack::WinSockErrorNumber(LastSessionSocketError());
+            return Step::Failed;
+        }
+        FClosePending = true;
+        FClosedWithoutNotify = true;
+        return Step::Closed;
+    default:
+        FSessionBroken = true;
+        if (SessionEndedWithoutNotify()) {
+            FClosePending = true;
+            FClosedWithoutNotify = true;
+            return Step::Closed;
+        }
+        FDataError = "Secure connection with " + FHostName + " broken: " + SessionErrorText() + ".";
+        return Step::Failed;
+    }
+}
+
+int32_t TIdSSLIOHandlerSocket::ReportEnding()
+{
+    if (!FDataError.empty())
+        throw EIdOSSLDataError(FDataError);
+    if (FFailedError != 0) {
+        TIdStack::StackInstance()->SetLastError(FFailedError);
+        return -1;
+    }
+    return 0;
+}
+
+bool TIdSSLIOHandlerSocket::WaitReadable(int32_t timeout)
+{
+    if (!FSSL)
+        return TIdIOHandlerSocket::WaitReadable(timeout);
+
+    const Clock::time_point start = Clock::now();
+    for (;;) {
+        if (FClosePending || FFailedError != 0 || !FDataError.empty() || SSL_pending(FSSL) > 0)
+            return true;
+        // A peek decrypts the next record, if it is all here, without taking its bytes.
+        char byte;
+        ClearSessionErrors();
+        const int result = SSL_peek(FSSL, &byte, 1);
+        if (result > 0)
+            return true;
+        const Step step = AfterFailedIO(result);
+        if (step == Step::Closed || step == Step::Failed)
+            return true;
+        if (!WaitForSocket(step == Step::WantWrite, Remaining(timeout, start)))
+            return false;
+    }
+}
+
+int32_t TIdSSLIOHandlerSocket::ReceiveSome(void* memory, int32_t length)
+{
+    if (!FSSL)
+        return TIdIOHandlerSocket::ReceiveSome(memory, length);
+    if (!SocketOpen())
+        throw EIdClosedSocket();
+
+    // Several records at once when they are here already: fewer rounds through the
+    // connection's read loop for a large body.
+    auto* bytes = static_cast<char*>(memory);
+    int32_t total = 0;
+    while (total < length && !FClosePending && FFailedError == 0 && FDataError.empty()) {
+        ClearSessionErrors();
+        const int n = SSL_read(FSSL, bytes + total, length - total);
+        if (n > 0) {
+            total += n;
+            continue;
+        }
+        const Step step = AfterFailedIO(n);
+        if (step == Step::Closed || step == Step::Failed || total > 0)
+            break;
+        WaitForSocket(step == Step::WantWrite, -2);
+    }
+    return total > 0 ? total : ReportEnding();
+}
+
+int32_t TIdSSLIOHandlerSocket::SendSome(const void* memory, int32_t length)
+{
+    if (!FSSL)
+        return TIdIOHandlerSocket::SendSome(memory, length);
+    if (!SocketOpen())
+        throw EIdClosedSocket();
+
+    for (;;) {
+        ClearSessionErrors();
+        const int n = SSL_write(FSSL, memory, length);
+        if (n > 0)
+            return n;
+        const Step step = AfterFailedIO(n);
+        if (step == Step::Closed)
+            return 0;
+        if (step == Step::Failed)
+            return ReportEnding();
+        WaitForSocket(step == Step::WantWrite, -2);
+    }
+}
