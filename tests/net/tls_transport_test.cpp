@@ -45,8 +45,9 @@ TEST_P(SecureFetch, DeliversTheBodyOrFailsSayingWhy)
     }
     EXPECT_EQ(destination.Data(), c.body);
     FinishSecureExchange(client, server);
-    if (c.error.empty())
+    if (c.error.empty()) {
         EXPECT_EQ(server.Received(0), HeadFor(server, "/page", c.host));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -74,6 +75,12 @@ INSTANTIATE_TEST_SUITE_P(
                        TlsStep::CloseWithoutNotify()),
                 PatternBytes(40),
                 "Page cut short: the secure connection ended without its TLS close after 40 of 100 bytes."},
+        // A record that fails its check is never taken for page bytes.
+        TlsCase{"ForgedRecord", "127.0.0.1",
+                {TlsStep::Handshake(Certificates().good), TlsStep::ReadUntil("\r\n\r\n"),
+                 TlsStep::SendRaw(std::string("\x17\x03\x03\x00\x20", 5) + std::string(32, 'x')),
+                 TlsStep::CloseWithoutNotify()},
+                "", "Secure connection with 127.0.0.1 broken: "},
         TlsCase{"Expired", "127.0.0.1", Refuse(Certificates().expired), "",
                 "Certificate of 127.0.0.1 refused: expired on "},
         TlsCase{"NotYetValid", "127.0.0.1", Refuse(Certificates().notYetValid), "",

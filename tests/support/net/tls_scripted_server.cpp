@@ -61,6 +61,14 @@ TlsStep TlsStep::Send(std::string bytes)
     return step;
 }
 
+TlsStep TlsStep::SendRaw(std::string bytes)
+{
+    TlsStep step;
+    step.kind = Kind::SendRaw;
+    step.text = std::move(bytes);
+    return step;
+}
+
 TlsStep TlsStep::Hold(std::string name)
 {
     TlsStep step;
@@ -206,6 +214,15 @@ void TlsScriptedServer::Play(size_t index, Channel& channel)
             if (!SendAll(channel, step.text))
                 return;
             break;
+        case TlsStep::Kind::SendRaw: {
+            SSL* session = channel.ssl;
+            channel.ssl = nullptr;
+            const bool sent = SendAll(channel, step.text);
+            channel.ssl = session;
+            if (!sent)
+                return;
+            break;
+        }
         case TlsStep::Kind::Hold: {
             std::unique_lock<std::mutex> lock(FLock);
             FHolding = step.text;

@@ -17,11 +17,13 @@
 #include <vector>
 
 struct TlsStep {
-    enum class Kind { ReadCount, ReadUntil, Send, Hold, Handshake, CloseNotify, CloseWithoutNotify, Reset };
+    enum class Kind { ReadCount, ReadUntil, Send, SendRaw, Hold, Handshake, CloseNotify, CloseWithoutNotify, Reset };
 
     static TlsStep Read(size_t count);
     static TlsStep ReadUntil(std::string marker);
     static TlsStep Send(std::string bytes);
+    // Bytes put on the socket as they are, past the TLS session: a forged record.
+    static TlsStep SendRaw(std::string bytes);
     static TlsStep Hold(std::string name);
     // The server side of the handshake with this credential. A client that refuses the
     // certificate makes it fail, which the script expects when refused is set: the
