@@ -26,39 +26,18 @@ int32_t Remaining(int32_t timeout, Clock::time_point start)
     return spent >= timeout ? 0 : static_cast<int32_t>(timeout - spent);
 }
 
-bool PollWritableOnce(TIdSocketHandle& handle, int32_t timeout)
+// One wait for the socket to become readable or writable, for at most timeout ms (-2:
+// no limit).
+bool PollSocket(TIdSocketHandle& handle, bool writable, int32_t timeout)
 {
     if (!handle.Allocated())
         throw EIdConnClosedGracefully();
-    pollfd entry{handle.SocketValue(), POLLOUT, 0};
+    pollfd entry{handle.SocketValue(), static_cast<short>(writable ? POLLOUT : POLLIN), 0};
     int ready;
     do {
         ready = poll(&entry, 1, timeout < 0 ? -1 : timeout);
     } while (ready < 0 && errno == EINTR);
-    const bool writable = ready == 1;
-    TIdAntiFreezeBase::YieldToUI(!writable);
-    return writable;
-}
-
-// The write wait, sliced as the socket handle slices its read wait.
-bool PollWritable(TIdSocketHandle& handle, int32_t timeout)
-{
-    if (!TIdAntiFreezeBase::AntiFreezeInUse())
-        return PollWritableOnce(handle, timeout);
-    if (timeout < 0) {
-        for (;;) {
-            TIdAntiFreezeBase* antiFreeze = TIdAntiFreezeBase::AntiFreezeInUse() ? CurrentAntiFreeze() : nullptr;
-            if (PollWritableOnce(handle, antiFreeze ? antiFreeze->IdleTimeOut : -2))
-                return true;
-            if (!antiFreeze)
-                return false;
-        }
-    }
-    for (int32_t pass : SlicedWaitPasses(timeout, CurrentAntiFreeze()->IdleTimeOut)) {
-        if (PollWritableOnce(handle, pass))
-            return true;
-    }
-    return false;
+    return ready == 1;
 }
 
 } // namespace
@@ -158,12 +137,24 @@ void TIdSSLIOHandlerSocket::ShutSocket()
 
 bool TIdSSLIOHandlerSocket::WaitForSocket(bool writable, int32_t timeout)
 {
-    TIdSocketHandle& handle = *SocketHandle();
-    const bool ready = writable ? PollWritable(handle, timeout) : handle.PollReadable(timeout);
-    // A handler run by the pump may have closed the connection.
-    if (!SocketOpen())
-        throw EIdConnClosedGracefully();
-    return ready;
+    const Clock::time_point start = Clock::now();
+    for (;;) {
+        // Passes of at most the anti-freeze's slice, each followed by the pump hook.
+        const int32_t left = Remaining(timeout, start);
+        TIdAntiFreezeBase* antiFreeze = TIdAntiFreezeBase::AntiFreezeInUse() ? CurrentAntiFreeze() : nullptr;
+        int32_t pass = left;
+        if (antiFreeze && antiFreeze->IdleTimeOut >= 0 && (left < 0 || left > antiFreeze->IdleTimeOut))
+            pass = antiFreeze->IdleTimeOut;
+        const bool ready = PollSocket(*SocketHandle(), writable, pass);
+        TIdAntiFreezeBase::YieldToUI(!ready);
+        // A handler run by the pump may have closed the connection.
+        if (!SocketOpen())
+            throw EIdConnClosedGracefully();
+        if (ready)
+            return true;
+        if (left >= 0 && Remaining(timeout, start) == 0)
+            return false;
+    }
 }
 
 TIdSSLIOHandlerSocket::Step TIdSSLIOHandlerSocket::AfterFailedIO(int result)
