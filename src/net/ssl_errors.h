@@ -12,9 +12,14 @@ public:
     using EIdException::EIdException;
 };
 
-// The secure transport could not be set up: the CA file named in the settings is
-// missing or holds no certificate.
+// OpenSSL could not give the secure transport a context.
 class EIdOSSLCouldNotLoadSSLLibrary : public EIdOpenSSLError {
+public:
+    using EIdOpenSSLError::EIdOpenSSLError;
+};
+
+// The CA file named in the settings is missing, unreadable or holds no certificate.
+class EIdOSSLLoadingRootCertError : public EIdOpenSSLError {
 public:
     using EIdOpenSSLError::EIdOpenSSLError;
 };

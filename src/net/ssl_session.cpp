@@ -113,7 +113,7 @@ SSL_CTX* NewClientContext(const std::string& caFile)
         if (!why.empty()) {
             SSL_CTX_free(context);
             ClearSessionErrors();
-            throw EIdOSSLCouldNotLoadSSLLibrary("The CA file " + caFile + " (CAFile in the settings) cannot be used: " +
+            throw EIdOSSLLoadingRootCertError("The CA file " + caFile + " (CAFile in the settings) cannot be used: " +
                                                 why + ".");
         }
     }

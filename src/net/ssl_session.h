@@ -10,7 +10,7 @@ typedef struct ssl_ctx_st SSL_CTX;
 
 // TLS 1.2 or newer; the system's CA store plus caFile (a PEM file; empty: none); the
 // chain checked on every handshake; no session kept for reuse. Raises
-// EIdOSSLCouldNotLoadSSLLibrary when caFile cannot be read.
+// EIdOSSLLoadingRootCertError when caFile cannot be read.
 SSL_CTX* NewClientContext(const std::string& caFile);
 
 // A session over the connected socket: the server name (SNI) for a host name, the

@@ -145,7 +145,7 @@ TEST(TlsTransport, AnUnreadableCAFileFailsTheFetchNamingIt)
     try {
         client.http.HttpGet(HttpsUrl(server, "/"), destination);
         FAIL() << "fetched without the CA file";
-    } catch (const EIdOSSLCouldNotLoadSSLLibrary& error) {
+    } catch (const EIdOSSLLoadingRootCertError& error) {
         EXPECT_STREQ(error.what(), "The CA file /nonexistent/talvira-ca.pem (CAFile in the settings) cannot be used: "
                                    "No such file or directory.");
     }
