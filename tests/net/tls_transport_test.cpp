@@ -75,6 +75,9 @@ INSTANTIATE_TEST_SUITE_P(
                        TlsStep::CloseWithoutNotify()),
                 PatternBytes(40),
                 "Page cut short: the secure connection ended without its TLS close after 40 of 100 bytes."},
+        TlsCase{"StatusError", "127.0.0.1",
+                Answer(Certificates().good, "HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\n\r\nnot found"), "",
+                "HTTP/1.1 404 Not Found"},
         // A record that fails its check is never taken for page bytes.
         TlsCase{"ForgedRecord", "127.0.0.1",
                 {TlsStep::Handshake(Certificates().good), TlsStep::ReadUntil("\r\n\r\n"),
