@@ -1,6 +1,8 @@
 #include "net/anti_freeze.h"
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 namespace {
@@ -15,6 +17,7 @@ std::atomic<TIdAntiFreezeBase*> Current{nullptr};
 TIdAntiFreezeBase::TIdAntiFreezeBase()
 {
     Current = this;
+    FLastPump = Now();
 }
 
 TIdAntiFreezeBase::~TIdAntiFreezeBase()
@@ -33,8 +36,32 @@ void TIdAntiFreezeBase::YieldToUI(bool idle, bool force)
     if (!AntiFreezeInUse())
         return;
     TIdAntiFreezeBase* current = Current;
-    if ((idle || !current->OnlyWhenIdle || force) && current->Active)
-        current->PumpMessages();
+    if (!(idle || !current->OnlyWhenIdle || force || current->MillisecondsUntilPumpDue() == 0))
+        return;
+    current->PumpMessages();
+    // A handler run by the pump may have destroyed the anti-freeze.
+    if (Current == current)
+        current->FLastPump = current->Now();
+}
+
+int32_t TIdAntiFreezeBase::MillisecondsUntilPumpDue()
+{
+    const int64_t slice = std::max(IdleTimeOut, 0);
+    return static_cast<int32_t>(std::clamp<int64_t>(FLastPump + slice - Now(), 0, slice));
+}
+
+void TIdAntiFreezeBase::SetClock(std::function<int64_t()> clock)
+{
+    FClock = std::move(clock);
+    FLastPump = Now();
+}
+
+int64_t TIdAntiFreezeBase::Now() const
+{
+    if (FClock)
+        return FClock();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 TIdAntiFreeze::TIdAntiFreeze(MessageQueue& messages) : FMessages(messages) {}

@@ -1,12 +1,16 @@
 // Keeping the window usable during blocking network calls on the main thread: every
-// read wait is cut into passes with a message pump between them, and every send and
-// connect slice calls the pump too. The pump itself belongs to the program: it installs
-// a MessageQueue (the Qt program handles the events with processEvents).
+// wait for the transport is cut into passes with a message pump between them, and every
+// send and connect slice calls the pump too. Besides pumping after a pass that found
+// nothing, the pump runs whenever the last pump is older than IdleTimeOut, so a peer that
+// trickles bytes cannot keep the window from being pumped. The pump itself belongs to the
+// program: it installs a MessageQueue (the Qt program handles the events with
+// processEvents).
 #pragma once
 
 #include "net/component.h"
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 // The window system's message queue as the anti-freeze sees it.
@@ -30,15 +34,30 @@ public:
     // True on the program's main thread while a current anti-freeze is Active.
     static bool AntiFreezeInUse();
     // The pump hook of the waits: pumps when in use and the wait is idle, or when
-    // OnlyWhenIdle is off, or when forced.
+    // OnlyWhenIdle is off, or when forced, or when the last pump is IdleTimeOut or more
+    // milliseconds old.
     static void YieldToUI(bool idle = true, bool force = false);
 
     virtual void PumpMessages() = 0;
+
+    // Milliseconds until a pump is due (0 when it is due now): the longest a wait pass
+    // may last.
+    int32_t MillisecondsUntilPumpDue();
 
     bool Active = true;
     bool ApplicationHasPriority = true;
     int32_t IdleTimeOut = 250;
     bool OnlyWhenIdle = true;
+
+    // The clock that paces the pumps, in milliseconds: a steady clock unless a test gives
+    // one it controls. Setting it counts as a pump at its present time.
+    void SetClock(std::function<int64_t()> clock);
+
+private:
+    int64_t Now() const;
+
+    std::function<int64_t()> FClock;
+    int64_t FLastPump = 0;
 };
 
 class TIdAntiFreeze : public TIdAntiFreezeBase {

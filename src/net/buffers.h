@@ -34,6 +34,8 @@ public:
     std::string TakeText(int count);
     // Empties the buffer without any notification.
     virtual void ClearAll();
+    // The bytes of memory it holds: the most it has ever needed, since it never shrinks.
+    int Capacity() const { return FCapacity; }
 
     BytesTakenEvent FOnBytesTaken;
 

@@ -69,9 +69,10 @@ void TIdIOHandlerSocket::ConnectWait(int32_t timeout)
 {
     // A connect that ends at once (a loopback one does) needs no worker and no wait: it
     // ends as the worker's would, before any slice could have pumped a message.
+    FLastConnectUsedWorker = false;
     int immediate = 0;
     try {
-        if (FSocketHandle->ConnectIfAtOnce(immediate)) {
+        if (TryConnectAtOnce && FSocketHandle->ConnectIfAtOnce(immediate)) {
             TIdStack::StackInstance()->CheckSocketResult(immediate, {WSAEBADF, WSAENOTSOCK});
             return;
         }
@@ -79,6 +80,7 @@ void TIdIOHandlerSocket::ConnectWait(int32_t timeout)
         throw EIdConnectException(error.what());
     }
 
+    FLastConnectUsedWorker = true;
     TIdConnectThread worker(*FSocketHandle);
     worker.Start();
 

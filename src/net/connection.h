@@ -17,7 +17,12 @@
 
 class TIdIOHandlerSocket;
 
-// The byte transport under a connection. Time limits are milliseconds; -2 means no limit.
+// The byte transport under a connection: the socket transport, a secure one, or an
+// in-memory one that tests and fuzzers drive. Time limits are milliseconds; -2 means no
+// limit. A transport only moves bytes and waits: the connection cuts every wait into
+// passes, pumps the window between them, stops waiting once SocketOpen is false (after
+// the program closed the connection from a pump or a work event) and tells a clean close
+// from an unclean one by what ReceiveSome returns.
 class TIdIOHandler : public TIdComponent {
 public:
     virtual void AfterAccepted() {}
@@ -27,15 +32,19 @@ public:
     virtual bool SocketOpen() = 0;
     // Readies the transport for a new connection.
     virtual void PrepareSocket() {}
-    // True when bytes can be received, false when the limit expired.
+    // True when bytes (or the peer's close) can be received, false when the limit expired.
+    // One plain wait: it neither slices nor pumps.
     virtual bool WaitReadable(int32_t timeout) = 0;
-    // One block each way: the bytes moved, 0 from a receive when the peer closed, -1 for an
-    // error whose number the socket layer gives.
+    // True when SendSome can move at least one byte without blocking, false when the limit
+    // expired. A transport whose sends never block keeps this default.
+    virtual bool WaitWritable(int32_t timeout) { return true; }
+    // One block each way: the bytes moved; 0 from a receive when the peer closed cleanly
+    // (a body without a length then ends there, and a short counted body is kept); -1
+    // for an error whose number the transport has set with TIdStack::SetLastError (an
+    // unclean end, such as a reset or a secure session cut without its closing message,
+    // is 10054 and fails the request). A transport may also raise its own EId... error.
     virtual int32_t ReceiveSome(void* memory, int32_t length) = 0;
     virtual int32_t SendSome(const void* memory, int32_t length) = 0;
-    // The peer's close was not confirmed by the protocol above the socket (a TLS close
-    // missing), so a body cut short by it may have been cut by someone else.
-    virtual bool ClosedWithoutNotify() const { return false; }
 };
 
 enum TIdMaxLineAction { maException = 0, maSplit = 1 };
@@ -72,7 +81,8 @@ public:
     virtual void WriteFromStream(Stream& stream, bool fromStart = true, int32_t size = 0, bool sendSize = false);
 
     void ReadExact(void* destination, int32_t count);
-    // count -1 without untilClosed reads a 32-bit length first.
+    // count -1 without untilClosed reads a 32-bit length first. The stream is written from
+    // its position and cut there at the end; it is never grown ahead of the bytes read.
     void ReadToStream(Stream& stream, int32_t count = -1, bool untilClosed = false);
     int32_t ReadInt32(bool convert = true);
     void WriteBytes(const void* data, int32_t count, bool writeNow = false);
@@ -115,6 +125,13 @@ private:
     // Receives until count bytes are buffered; raises EIdConnClosedGracefully when the
     // peer closes first, even with bytes buffered.
     void WaitForBuffered(int32_t count);
+    // Waits until the transport can receive (or send), for at most timeout ms (-2: no
+    // limit). While the anti-freeze is in use the wait is cut into passes of at most
+    // IdleTimeOut that end when a pump is due, and the pump hook runs after each pass, so
+    // the window is pumped at least every IdleTimeOut whether bytes arrive or not. A pass
+    // that finds the transport's socket closed (a handler closed the connection) raises
+    // EIdConnClosedGracefully for a read and EIdNotConnected for a write.
+    bool WaitForTransport(TIdIOHandler& transport, int32_t timeout, bool writing);
 
     bool FPeerClosed = false;
     TIdManagedBuffer FInBuffer;

@@ -23,7 +23,7 @@ int32_t TIdTCPConnection::ReceiveIntoBuffer(bool raiseIfClosed, int32_t timeout,
     int32_t n = 0;
     do {
         std::shared_ptr<TIdIOHandler> transport = FIOHandler;
-        if (!transport->WaitReadable(timeout)) {
+        if (!WaitForTransport(*transport, timeout, false)) {
             if (raiseOnTimeout)
                 throw EIdReadTimeout();
             return -1;
@@ -135,13 +135,10 @@ void TIdTCPConnection::ReadExact(void* destination, int32_t count)
 
 void TIdTCPConnection::ReadToStream(Stream& stream, int32_t count, bool untilClosed)
 {
+    // The stream grows only with the bytes that arrive: a count announced by the peer
+    // never reserves memory or disk ahead of them.
     if (count == -1 && !untilClosed)
         count = ReadInt32(true);
-    if (count >= 0) {
-        const int64_t position = stream.Position();
-        stream.SetSize(position + count);
-        stream.SetPosition(position);
-    }
 
     int32_t remaining;
     if (untilClosed) {

@@ -33,6 +33,7 @@ void TIdTCPConnection::WriteBytes(const void* data, int32_t count, bool writeNow
         std::shared_ptr<TIdIOHandler> transport = FIOHandler;
         if (!transport)
             throw EIdNotConnected();
+        WaitForTransport(*transport, -2, true);
         const int32_t n = transport->SendSome(bytes + start, count - start);
         const int error = n == -1 ? TIdStack::StackInstance()->WSGetLastError() : 0;
         TIdAntiFreezeBase::YieldToUI(false);

@@ -31,6 +31,32 @@ private:
     TIdCookieList& FDomains;
 };
 
+// Any byte below 0x20 but the tab, and DEL.
+bool HoldsControlCharacter(std::string_view text)
+{
+    return std::any_of(text.begin(), text.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return (byte < 0x20 && byte != '\t') || byte == 0x7F;
+    });
+}
+
+// The domain texts that CookieDomainMatchesHost accepts for host: the host itself and
+// every part of it after a dot, each with and without one leading dot.
+std::vector<std::string> DomainsMatching(std::string_view host)
+{
+    std::vector<std::string> domains;
+    const auto add = [&](std::string_view suffix) {
+        if (suffix.empty())
+            return;
+        domains.emplace_back(suffix);
+        domains.push_back("." + std::string(suffix));
+    };
+    add(host);
+    for (size_t dot = host.find('.'); dot != std::string_view::npos; dot = host.find('.', dot + 1))
+        add(host.substr(dot + 1));
+    return domains;
+}
+
 } // namespace
 
 bool CookieDomainMatchesHost(std::string_view domain, std::string_view host)
@@ -87,12 +113,14 @@ bool TIdCookieManager::AskAcceptCookie(TIdCookieRFC2109& cookie)
 
 void TIdCookieManager::AcceptCookie(const std::string& text, const std::string& host)
 {
-    Admit(FStore->NewCookie(), text, host);
+    if (text.size() <= MaxCookieLength)
+        Admit(FStore->NewCookie(), text, host);
 }
 
 void TIdCookieManager::AcceptCookie2(const std::string& text, const std::string& host)
 {
-    Admit(FStore->NewCookie2(), text, host);
+    if (text.size() <= MaxCookieLength)
+        Admit(FStore->NewCookie2(), text, host);
 }
 
 void TIdCookieManager::Admit(TIdCookieRFC2109& cookie, const std::string& text, const std::string& host)
@@ -103,9 +131,17 @@ void TIdCookieManager::Admit(TIdCookieRFC2109& cookie, const std::string& text, 
         FStore->DestroyCookie(cookie);
         throw;
     }
-    if (cookie.DomainText().empty())
+    // A CR or LF in a name or value would end the Cookie line early and let the rest pass
+    // for a header line of its own.
+    if (HoldsControlCharacter(cookie.NameText()) || HoldsControlCharacter(cookie.ValueText())) {
+        FStore->DestroyCookie(cookie);
+        return;
+    }
+    const bool domainGiven = !cookie.DomainText().empty();
+    if (!domainGiven)
         cookie.SetDomainText(host);
-    if (cookie.MatchesServerHost(host) && AskAcceptCookie(cookie))
+    if (!(domainGiven && NamesPublicSuffix(cookie.DomainText(), host)) && cookie.MatchesServerHost(host) &&
+        AskAcceptCookie(cookie))
         FStore->StoreCookie(cookie);
     else
         FStore->DestroyCookie(cookie);
@@ -139,11 +175,19 @@ std::string TIdCookieManager::BuildCookieHeader(const TIdURI& uri, bool secure)
 
     ReadLock lock(*FStore);
     const TIdCookieList& domains = lock.Domains();
+    // The matching domains are looked up, not searched for, and visited in index order.
+    std::vector<int> matching;
+    for (const std::string& domain : DomainsMatching(uri.Host)) {
+        const int index = domains.IndexOf(domain);
+        if (index >= 0)
+            matching.push_back(index);
+    }
+    std::sort(matching.begin(), matching.end());
+    matching.erase(std::unique(matching.begin(), matching.end()), matching.end());
+
     // Kept sorted by path; a cookie goes before those of an equal path already there.
     std::vector<const TIdNetscapeCookie*> chosen;
-    for (int domain = 0; domain < domains.Count(); ++domain) {
-        if (!CookieDomainMatchesHost(domains.TextAt(domain), uri.Host))
-            continue;
+    for (const int domain : matching) {
         const TIdCookieList& cookies = domains.CookiesAt(domain);
         for (int entry = cookies.Count() - 1; entry >= 0; --entry) {
             const TIdNetscapeCookie* const cookie = cookies.CookieAt(entry);

@@ -54,11 +54,8 @@ void MultiReadSingleWriteLock::EndWrite()
 
 int TIdCookieList::IndexOf(std::string_view text) const
 {
-    for (size_t i = 0; i < FEntries.size(); ++i) {
-        if (SameTextAscii(FEntries[i].Text, text))
-            return static_cast<int>(i);
-    }
-    return -1;
+    const auto found = FFirstIndex.find(UpperAscii(text));
+    return found == FFirstIndex.end() ? -1 : found->second;
 }
 
 int TIdCookieList::IndexOfCookie(const TIdNetscapeCookie* cookie) const
@@ -72,6 +69,7 @@ int TIdCookieList::IndexOfCookie(const TIdNetscapeCookie* cookie) const
 
 TIdCookieList::Entry& TIdCookieList::Add(std::string text)
 {
+    FFirstIndex.emplace(UpperAscii(text), Count());
     FEntries.push_back(Entry{std::move(text), nullptr, nullptr});
     return FEntries.back();
 }
@@ -79,6 +77,9 @@ TIdCookieList::Entry& TIdCookieList::Add(std::string text)
 void TIdCookieList::Delete(int index)
 {
     FEntries.erase(FEntries.begin() + index);
+    FFirstIndex.clear();
+    for (int i = 0; i < Count(); ++i)
+        FFirstIndex.emplace(UpperAscii(FEntries[static_cast<size_t>(i)].Text), i);
 }
 
 // --- The collection -------------------------------------------------------------------------
@@ -103,30 +104,36 @@ private:
 
 TIdCookies::~TIdCookies()
 {
-    // Each cookie takes itself out of the index as it goes.
-    while (!FItems.empty())
-        FItems.pop_back();
+    // Taken out of the collection first, so that no cookie looks itself up in the index
+    // as it goes.
+    FRecentlySet.clear();
+    const std::unordered_map<const TIdNetscapeCookie*, Item> items = std::move(FItems);
+    FItems.clear();
 }
 
 TIdCookieRFC2109& TIdCookies::NewCookie()
 {
-    FItems.push_back(std::make_unique<TIdCookieRFC2109>(*this));
-    return static_cast<TIdCookieRFC2109&>(*FItems.back());
+    auto cookie = std::make_unique<TIdCookieRFC2109>(*this);
+    TIdCookieRFC2109& created = *cookie;
+    FItems[&created].Cookie = std::move(cookie);
+    return created;
 }
 
 TIdCookieRFC2965& TIdCookies::NewCookie2()
 {
-    FItems.push_back(std::make_unique<TIdCookieRFC2965>(*this));
-    return static_cast<TIdCookieRFC2965&>(*FItems.back());
+    auto cookie = std::make_unique<TIdCookieRFC2965>(*this);
+    TIdCookieRFC2965& created = *cookie;
+    FItems[&created].Cookie = std::move(cookie);
+    return created;
 }
 
 void TIdCookies::DestroyCookie(TIdNetscapeCookie& cookie)
 {
-    const auto item = std::find_if(FItems.begin(), FItems.end(),
-                                   [&](const std::unique_ptr<TIdNetscapeCookie>& held) { return held.get() == &cookie; });
+    const auto item = FItems.find(&cookie);
     if (item == FItems.end())
         return;
-    const std::unique_ptr<TIdNetscapeCookie> destroyed = std::move(*item);
+    Unindex(cookie);
+    const std::unique_ptr<TIdNetscapeCookie> destroyed = std::move(item->second.Cookie);
     FItems.erase(item);
 }
 
@@ -144,6 +151,9 @@ void TIdCookies::StoreCookie(TIdNetscapeCookie& cookie)
     const int stored = cookies.IndexOf(cookie.NameText());
     if (stored < 0) {
         cookies.Add(cookie.NameText()).Cookie = &cookie;
+        FItems.at(&cookie).Domain = domain;
+        MarkSet(cookie);
+        EnforceLimits(domain);
         return;
     }
     TIdNetscapeCookie* const keeper = cookies.CookieAt(stored);
@@ -151,7 +161,32 @@ void TIdCookies::StoreCookie(TIdNetscapeCookie& cookie)
         return;
     keeper->ParseCookieText(cookie.FormatCookie());
     keeper->SetFlavor(cookie.Flavor());
+    MarkSet(*keeper);
     DestroyCookie(cookie);
+}
+
+void TIdCookies::MarkSet(TIdNetscapeCookie& cookie)
+{
+    Item& item = FItems.at(&cookie);
+    if (item.SetNumber != 0)
+        FRecentlySet.erase(item.Recent);
+    item.Recent = FRecentlySet.insert(FRecentlySet.end(), &cookie);
+    item.SetNumber = ++FSetCount;
+}
+
+void TIdCookies::EnforceLimits(int domain)
+{
+    TIdCookieList& cookies = FDomains.CookiesAt(domain);
+    while (cookies.Count() > MaxCookiesPerDomain) {
+        TIdNetscapeCookie* oldest = cookies.CookieAt(0);
+        for (int entry = 1; entry < cookies.Count(); ++entry) {
+            if (FItems.at(cookies.CookieAt(entry)).SetNumber < FItems.at(oldest).SetNumber)
+                oldest = cookies.CookieAt(entry);
+        }
+        DestroyCookie(*oldest);
+    }
+    while (StoredCount() > MaxCookies)
+        DestroyCookie(*FRecentlySet.front());
 }
 
 TIdCookieList& TIdCookies::LockDomains(LockMode mode)
@@ -176,14 +211,15 @@ void TIdCookies::Unindex(const TIdNetscapeCookie& cookie)
     // Found by the object itself: a stored cookie that took over another may have been
     // renamed, and a cookie destroyed after it was taken over must not take the entry
     // of the one that replaced it.
+    const auto item = FItems.find(&cookie);
+    if (item == FItems.end() || item->second.Domain < 0)
+        return;
     WriteLock lock(*this);
-    TIdCookieList& domains = lock.Domains();
-    for (int domain = 0; domain < domains.Count(); ++domain) {
-        TIdCookieList& cookies = domains.CookiesAt(domain);
-        const int entry = cookies.IndexOfCookie(&cookie);
-        if (entry >= 0) {
-            cookies.Delete(entry);
-            return;
-        }
-    }
+    TIdCookieList& cookies = lock.Domains().CookiesAt(item->second.Domain);
+    const int entry = cookies.IndexOfCookie(&cookie);
+    if (entry >= 0)
+        cookies.Delete(entry);
+    FRecentlySet.erase(item->second.Recent);
+    item->second.Domain = -1;
+    item->second.SetNumber = 0;
 }

@@ -11,11 +11,13 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <list>
 #include <memory>
 #include <shared_mutex>
 #include <string>
 #include <string_view>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 class TIdCookies;
@@ -32,6 +34,21 @@ bool IsPlainHostName(std::string_view text);
 std::string ParentDomainOf(std::string_view host);
 
 enum TCookieFlavor { cfNetscape = 0, cfRFC2109 = 1, cfRFC2965 = 2 };
+
+// --- Limits (the least RFC 6265 asks a client to keep) ----------------------------------
+
+// Bytes of one "Set-cookie" value, name, value and attributes together; a longer one is
+// refused, so no server can make one Cookie line of megabytes.
+constexpr int MaxCookieLength = 4096;
+// Cookies kept for one domain and in all; past either, the least recently set one of the
+// domain (or of the store) is dropped, so a server cannot grow the store without end.
+constexpr int MaxCookiesPerDomain = 50;
+constexpr int MaxCookies = 3000;
+
+// Whether a domain attribute names a public suffix (".com", ".co.uk", ...), for which no
+// host may set a cookie, by the public suffix list built into libpsl. A domain equal to
+// the host itself is never refused here.
+bool NamesPublicSuffix(std::string_view domain, std::string_view host);
 
 // --- The lock -----------------------------------------------------------------------------
 
@@ -59,7 +76,7 @@ private:
 // Texts compared ignoring ASCII letter case, each with what it stands for, in the order
 // they were added. The domain index maps domain texts to lists of that domain's
 // cookies; a domain's list maps cookie names to the cookies (not owned: they live in
-// the store's collection).
+// the store's collection). A text is found by hashing, not by a walk of the list.
 class TIdCookieList {
 public:
     struct Entry {
@@ -76,10 +93,14 @@ public:
     int IndexOf(std::string_view text) const;
     int IndexOfCookie(const TIdNetscapeCookie* cookie) const;
     Entry& Add(std::string text);
+    // Renumbers the entries after it (a walk of the list: the cookie lists it is used on
+    // hold at most MaxCookiesPerDomain entries, and the domain index is never shortened).
     void Delete(int index);
 
 private:
     std::vector<Entry> FEntries;
+    // Upper-case text to the index of its first entry.
+    std::unordered_map<std::string, int> FFirstIndex;
 };
 
 // --- Cookies ----------------------------------------------------------------------------------
@@ -210,20 +231,41 @@ public:
 
     // Indexes the cookie under its domain and name (both ignoring case). A cookie of a
     // name already stored for that domain is taken over by the stored one, which keeps
-    // the name it was first stored under, and is destroyed.
+    // the name it was first stored under, and is destroyed. Then, while the domain holds
+    // more than MaxCookiesPerDomain cookies or the store more than MaxCookies, the least
+    // recently set one (of the domain, then of the store) is destroyed.
     void StoreCookie(TIdNetscapeCookie& cookie);
+    // How many cookies are indexed.
+    int StoredCount() const { return static_cast<int>(FRecentlySet.size()); }
 
     TIdCookieList& LockDomains(LockMode mode);
     void UnlockDomains(LockMode mode);
 
 private:
     friend class TIdNetscapeCookie;
+
+    // A cookie object and where it is indexed.
+    struct Item {
+        std::unique_ptr<TIdNetscapeCookie> Cookie;
+        // The domain entry it is indexed under; -1 while it is not stored.
+        int Domain = -1;
+        // Its place in FRecentlySet while it is stored.
+        std::list<TIdNetscapeCookie*>::iterator Recent;
+        uint64_t SetNumber = 0;
+    };
+
     // Removes the cookie's entry from the index, if it has one.
     void Unindex(const TIdNetscapeCookie& cookie);
+    // Counts the stored cookie as set now.
+    void MarkSet(TIdNetscapeCookie& cookie);
+    void EnforceLimits(int domain);
 
     TIdCookieList FDomains;
     MultiReadSingleWriteLock FGuard;
-    std::vector<std::unique_ptr<TIdNetscapeCookie>> FItems;
+    std::unordered_map<const TIdNetscapeCookie*, Item> FItems;
+    // The stored cookies, the least recently set first.
+    std::list<TIdNetscapeCookie*> FRecentlySet;
+    uint64_t FSetCount = 0;
 };
 
 // --- The manager ------------------------------------------------------------------------------
@@ -239,8 +281,10 @@ public:
     // and destroys the store with every cookie in it.
     ~TIdCookieManager() override;
 
-    // A "Set-cookie" value received from host: kept when host may set its domain and
-    // OnNewCookie does not refuse it.
+    // A "Set-cookie" value received from host: kept when it is at most MaxCookieLength
+    // bytes, its name and value hold no control character but tabs, its domain
+    // attribute names no public suffix, host may set its domain, and OnNewCookie does
+    // not refuse it.
     void AcceptCookie(const std::string& text, const std::string& host);
     // The same for a "Set-cookie2" value.
     void AcceptCookie2(const std::string& text, const std::string& host);

@@ -191,3 +191,19 @@ class EIdIOHandlerPropInvalid : public EIdException {
 public:
     EIdIOHandlerPropInvalid() : EIdException("IOHandler value is not valid") {}
 };
+
+// --- What the client refuses to send or to read on ----------------------------------------
+
+// A request that cannot go on the wire as asked: a port outside 1-65535, a line break or
+// NUL in the request target, a control character in the host or in a header line.
+class EIdInvalidRequest : public EIdException {
+public:
+    using EIdException::EIdException;
+};
+
+// A response the client will not read on: a chunk size that is not a hexadecimal number
+// or exceeds 2147483647, a head past its limit, too many interim responses.
+class EIdInvalidResponse : public EIdException {
+public:
+    using EIdException::EIdException;
+};

@@ -48,16 +48,19 @@ bool TIdHeaderList::IsContinuation(int index) const
     return index >= 0 && index < Count() && StartsContinuation(FLines[static_cast<size_t>(index)]);
 }
 
+std::string_view TIdHeaderList::NameViewAt(int index) const
+{
+    const std::string& line = FLines[static_cast<size_t>(index)];
+    const size_t colon = line.find(TrimRightView(Separator));
+    return colon == std::string::npos ? std::string_view() : std::string_view(line).substr(0, colon);
+}
+
 std::string TIdHeaderList::NameAt(int index) const
 {
     if (index < 0 || index >= Count())
         return {};
-    const std::string& line = FLines[static_cast<size_t>(index)];
-    const size_t colon = line.find(TrimRightView(Separator));
-    if (colon == std::string::npos)
-        return {};
-    const std::string name = line.substr(0, colon);
-    return MatchCase ? name : UpperAscii(name);
+    const std::string_view name = NameViewAt(index);
+    return MatchCase ? std::string(name) : UpperAscii(name);
 }
 
 std::string TIdHeaderList::ValueAt(int index) const
@@ -66,18 +69,28 @@ std::string TIdHeaderList::ValueAt(int index) const
         return {};
     const std::string& line = FLines[static_cast<size_t>(index)];
     const size_t colon = line.find(TrimRightView(Separator));
-    std::string value = colon == std::string::npos ? line : line.substr(colon + TrimRightView(Separator).size());
+    std::string value(TrimView(colon == std::string::npos ? std::string_view(line)
+                                                          : std::string_view(line).substr(colon + TrimRightView(Separator).size())));
     if (JoinContinuations) {
-        for (int next = index + 1; IsContinuation(next); ++next)
-            value = Trim(value) + " " + Trim(FLines[static_cast<size_t>(next)]);
+        // The trimmed pieces that are not empty, one blank between them: what trimming the
+        // value joined so far, adding a blank and the next trimmed piece comes to, without
+        // copying the value once per continuation line.
+        for (int next = index + 1; IsContinuation(next); ++next) {
+            const std::string_view piece = TrimView(FLines[static_cast<size_t>(next)]);
+            if (piece.empty())
+                continue;
+            if (!value.empty())
+                value += ' ';
+            value.append(piece);
+        }
     }
-    return Trim(value);
+    return value;
 }
 
 int TIdHeaderList::FindName(std::string_view name) const
 {
     for (int i = 0; i < Count(); ++i) {
-        if (SameTextAscii(NameAt(i), name))
+        if (SameTextAscii(NameViewAt(i), name))
             return i;
     }
     return -1;
@@ -124,7 +137,7 @@ void TIdHeaderList::ExtractAll(std::string_view name, TIdHeaderList* destination
     if (destination == nullptr)
         return;
     for (int i = 0; i < Count(); ++i) {
-        if (SameTextAscii(NameAt(i), name))
+        if (SameTextAscii(NameViewAt(i), name))
             destination->Add(ValueAt(i));
     }
 }

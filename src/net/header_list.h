@@ -51,6 +51,8 @@ public:
     int FoldWidth = 78;
 
 private:
+    // The line up to its first ":", as it stands; empty without ":".
+    std::string_view NameViewAt(int index) const;
     bool IsContinuation(int index) const;
     void DeleteContinuations(int index);
 

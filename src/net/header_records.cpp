@@ -67,6 +67,9 @@ void TIdEntityHeaderInfo::SetContentLength(int32_t length)
 
 TIdRequestHeaderInfo::TIdRequestHeaderInfo()
 {
+    // HTTP/1.1 forbids a sender to fold a header line, and servers answer a folded
+    // request with 400: a long Cookie value goes out as one line.
+    RawLines.FoldOnSet = false;
     ResetRequestFields();
 }
 

@@ -25,6 +25,20 @@ class TIdSSLIOHandlerSocket;
 constexpr int32_t DiscardedBodyReadTimeout = 4000;
 // How long the error page of a status error may keep the error waiting.
 constexpr int32_t ErrorPageReadTimeout = 2000;
+// Bytes of a thrown-away body that are read at most: a redirect page is a few hundred
+// bytes, and past this the rest is left unread and the connection closed, so a server
+// cannot keep the client reading (or holding) an endless body that nobody wants.
+constexpr int32_t MaxDiscardedBodyLength = 1024 * 1024;
+// Bytes of an error page kept with a status error: enough for any real error page; the
+// rest is not read.
+constexpr int32_t MaxErrorPageLength = 64 * 1024;
+// Bytes of one response head (status line, header lines and continuation lines, line
+// ends counted): real heads are a few KiB and the largest servers accept 64 KiB; past
+// this the response fails instead of growing the header list without end.
+constexpr int32_t MaxResponseHeadLength = 256 * 1024;
+// Interim (1xx) responses skipped before one request's final response: a server sends
+// one or two; an endless stream of them would keep the request from ever ending.
+constexpr int MaxInterimResponses = 20;
 
 // What a response means for the request loop.
 enum TNextStep {
@@ -53,10 +67,11 @@ public:
     void SendRequestHead(TIdURI* uri);
     // Reads header lines up to the empty line into the response's RawLines and parses
     // them. A peer that closes after the first header line ends the block early and
-    // closes the connection; before it, the close is raised.
+    // closes the connection; before it, the close is raised. A head (status line
+    // included) longer than MaxResponseHeadLength raises EIdInvalidResponse.
     void ReadResponseHeaders();
     // Follow a redirect, read the body and finish, retry with authorization, or raise
-    // the status error.
+    // the status error. A redirect past RedirectMaximum raises the status error.
     TNextStep DecideNextStep();
 
     TIdHTTPRequest Request;
@@ -87,6 +102,10 @@ public:
     // Also set the current URI's host and port text.
     void SetHost(const std::string& host) override;
     void SetPort(int32_t port) override;
+    // A close that the program asks for while a request runs (the Stop of a gathering,
+    // from a pump or a work event) ends that whole request: no further connection or
+    // request is made for it.
+    void CloseConnection() override;
     // After the base behaviour, frees a request scheme whose steps are complete and
     // resets the proxy's scheme.
     void NotifyDisconnected() override;
@@ -124,13 +143,15 @@ public:
 
 protected:
     // The request loop: one pass per request on the wire, until a response is done.
-    // On every ending the connection is closed unless the last response keeps it.
+    // On every ending the connection is closed unless the last response keeps it. A
+    // close from outside the loop ends it with EIdNotConnected before the next pass.
     void RunRequest(TIdHTTPMethod method, const std::string& url, Stream* uploadStream, Stream* destination);
     void OpenAndSend(TIdHTTPRequest& request, TIdHTTPResponse& response);
     // Points Host and Port at the current URI (or the proxy), closing a connection to
     // another peer, and puts an assigned secure transport into encrypted mode for
-    // "https" and into plain mode otherwise. "https" without a secure transport raises
-    // EIdIOHandlerPropInvalid.
+    // "https" and into plain mode otherwise. A port outside 1-65535 raises
+    // EIdInvalidRequest; "https" without a secure transport, and any protocol but http
+    // and https, raise EIdIOHandlerPropInvalid.
     TIdHTTPRoute ChooseRoute();
     // Through the proxy: the CONNECT exchange for the current URI's host and port, then
     // the TLS handshake with that host inside the tunnel. A tunnel kept open to the same
@@ -145,11 +166,16 @@ protected:
     bool KeepConnection(const TIdHTTPResponse& response);
 
     // The body in the response's framing into its BodyStream: Content-Length (a short
-    // body is no error), chunked, until the peer closes, or nothing.
+    // body is no error and keeps every byte that arrived), chunked (a size that is not a
+    // hexadecimal number or exceeds 2147483647 raises EIdInvalidResponse), until the
+    // peer closes, or nothing.
     void ReadBody(TIdHTTPResponse& response);
-    // Reads the body into a scratch stream and throws it away.
+    // Reads the body and throws it away as it arrives, at most MaxDiscardedBodyLength
+    // bytes of it. Any failure, and a body past the limit, closes the connection, whose
+    // next exchange could otherwise begin inside this body; nothing is raised.
     void DiscardBody(TIdHTTPResponse& response);
-    // Reads the error page (within ErrorPageReadTimeout) and raises
+    // Reads the error page (within ErrorPageReadTimeout, at most MaxErrorPageLength
+    // bytes of it; past that the connection is closed) and raises
     // EIdHTTPProtocolException with the status line, code and page.
     [[noreturn]] void RaiseStatusError();
     // Whether to follow: HandleRedirects, unless OnRedirect decides otherwise (it may
@@ -167,6 +193,12 @@ protected:
 private:
     friend class TIdHTTPProtocol;
 
+    // The client's own closes (another peer, a response that does not keep the
+    // connection, a body left unread), which do not end the request.
+    void CloseItself();
+    // Reads count bytes into the stream; when the peer closes first, the bytes that did
+    // arrive go into the stream before EIdConnClosedGracefully is raised.
+    void ReadCounted(Stream& stream, int32_t count);
     // Runs read with ReadTimeout set to milliseconds, restoring it afterwards.
     void WithReadTimeout(int32_t milliseconds, const std::function<void()>& read);
     // The steps a 401 and a 407 share: choose the first registered scheme the challenges
@@ -191,6 +223,8 @@ private:
     int32_t FProxyAuthAttempts = 0;
     TIdCookieManager* FCookieManager = nullptr;
     bool FOwnsCookieManager = false;
+    bool FRequestRunning = false;
+    bool FClosedFromOutside = false;
 };
 
 // The client as the program's window configures it.

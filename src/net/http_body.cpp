@@ -3,47 +3,86 @@
 #include "net/http.h"
 
 #include "net/errors.h"
-#include "net/ssl_errors.h"
 #include "net/streams.h"
 #include "net/text_case.h"
 
+#include <algorithm>
+
 namespace {
 
-// A chunk-size line's hexadecimal number, up to its first space; 0 when it is not one
-// (so an extension that follows the digits without a space gives 0). Sizes of 2^31 and
-// more come out negative and end the body like 0.
+// A chunk-size line: hexadecimal digits (leading zeros allowed), then nothing, or blanks
+// and whatever follows them, or a ";" and a chunk extension.
 int32_t ChunkSize(const std::string& line)
 {
-    const std::string_view digits = std::string_view(line).substr(0, line.find(' '));
-    if (digits.empty() || digits.size() > 8)
-        return 0;
-    uint32_t size = 0;
-    for (const char c : digits) {
-        const int digit = HexDigitValue(c);
-        if (digit < 0)
-            return 0;
-        size = size * 16 + static_cast<uint32_t>(digit);
+    constexpr int64_t MaxChunkSize = 2147483647;
+    int64_t size = 0;
+    size_t digits = 0;
+    for (; digits < line.size() && HexDigitValue(line[digits]) >= 0; ++digits) {
+        size = size * 16 + HexDigitValue(line[digits]);
+        if (size > MaxChunkSize)
+            throw EIdInvalidResponse("Chunk size exceeds 2147483647 bytes.");
     }
+    const bool endsWell = digits == line.size() || line[digits] == ';' || line[digits] == ' ' || line[digits] == '\t';
+    if (digits == 0 || !endsWell)
+        throw EIdInvalidResponse("Chunk size is not a hexadecimal number.");
     return static_cast<int32_t>(size);
 }
 
-// Puts a scratch stream in place of the response's body stream for its lifetime.
+// Raised by a BodySink when a body passes its limit; never leaves the client.
+struct BodyLimitReached {};
+
+// Where a body goes that is not the destination: at most `keep` bytes of it are kept,
+// the rest is only counted, and a byte past `limit` raises BodyLimitReached, so such a
+// body never takes more memory than `keep` however long the server makes it.
+class BodySink : public Stream {
+public:
+    BodySink(int64_t keep, int64_t limit) : FKeep(keep), FLimit(limit) {}
+
+    int64_t Read(void*, int64_t) override { return 0; }
+    int64_t Write(const void* buffer, int64_t count) override
+    {
+        const int64_t accepted = std::clamp<int64_t>(count, 0, FLimit - FCount);
+        const int64_t kept = std::min(accepted, FKeep - static_cast<int64_t>(FKept.size()));
+        if (kept > 0)
+            FKept.append(static_cast<const char*>(buffer), static_cast<size_t>(kept));
+        FCount += accepted;
+        if (accepted < count)
+            throw BodyLimitReached();
+        return count;
+    }
+    int64_t Position() const override { return FCount; }
+    void SetPosition(int64_t) override {}
+    int64_t Size() const override { return FCount; }
+    void SetSize(int64_t size) override
+    {
+        FCount = std::clamp<int64_t>(size, 0, FCount);
+        if (static_cast<int64_t>(FKept.size()) > FCount)
+            FKept.resize(static_cast<size_t>(FCount));
+    }
+
+    const std::string& Kept() const { return FKept; }
+
+private:
+    int64_t FKeep;
+    int64_t FLimit;
+    int64_t FCount = 0;
+    std::string FKept;
+};
+
+// Puts a sink in place of the response's body stream for its lifetime.
 class ScratchBody {
 public:
-    explicit ScratchBody(TIdHTTPResponse& response) : FResponse(response), FSaved(response.BodyStream)
+    ScratchBody(TIdHTTPResponse& response, Stream& sink) : FResponse(response), FSaved(response.BodyStream)
     {
-        FResponse.BodyStream = &FScratch;
+        FResponse.BodyStream = &sink;
     }
     ~ScratchBody() { FResponse.BodyStream = FSaved; }
     ScratchBody(const ScratchBody&) = delete;
     ScratchBody& operator=(const ScratchBody&) = delete;
 
-    const std::string& Text() const { return FScratch.Data(); }
-
 private:
     TIdHTTPResponse& FResponse;
     Stream* FSaved;
-    MemoryStream FScratch;
 };
 
 } // namespace
@@ -55,21 +94,16 @@ void TIdCustomHTTP::ReadBody(TIdHTTPResponse& response)
         return;
 
     if (response.ContentLength() > 0) {
-        const int64_t start = stream->Position();
         try {
-            ReadToStream(*stream, response.ContentLength());
+            ReadCounted(*stream, response.ContentLength());
         } catch (const EIdConnClosedGracefully&) {
             // A peer that closes early leaves a short body, not an error.
         }
-        // Unless the secure transport saw no TLS close: then the cut may be an attack.
-        const int64_t received = stream->Position() - start;
-        if (received < response.ContentLength() && FIOHandler && FIOHandler->ClosedWithoutNotify())
-            throw EIdOSSLTruncatedBody(received, response.ContentLength());
     } else if (response.RawLines.ValueOf("Transfer-Encoding").find("chunked") != std::string::npos) {
         ReportStatus(hsStatusText, {"Chunk Started"});
         int32_t size = ChunkSize(ReadLine());
         while (size > 0) {
-            ReadToStream(*stream, size);
+            ReadCounted(*stream, size);
             ReadLine();
             size = ChunkSize(ReadLine());
         }
@@ -79,10 +113,36 @@ void TIdCustomHTTP::ReadBody(TIdHTTPResponse& response)
     }
 }
 
+void TIdCustomHTTP::ReadCounted(Stream& stream, int32_t count)
+{
+    const int64_t start = stream.Position();
+    try {
+        ReadToStream(stream, count);
+    } catch (const EIdConnClosedGracefully&) {
+        // The read stops at its last whole piece; the bytes of the piece it was waiting to
+        // complete are still in the input buffer.
+        TIdManagedBuffer& buffer = InputBuffer();
+        const int64_t rest = std::min<int64_t>(buffer.Size(), count - (stream.Position() - start));
+        if (rest > 0) {
+            stream.Write(buffer.Memory(), rest);
+            buffer.DropFront(static_cast<int>(rest));
+        }
+        throw;
+    }
+}
+
 void TIdCustomHTTP::DiscardBody(TIdHTTPResponse& response)
 {
-    ScratchBody scratch(response);
-    ReadBody(response);
+    BodySink sink(0, MaxDiscardedBodyLength);
+    ScratchBody scratch(response, sink);
+    try {
+        ReadBody(response);
+    } catch (const BodyLimitReached&) {
+        CloseItself();
+    } catch (const std::exception&) {
+        // Only what follows the body matters, and where it begins is no longer known.
+        CloseItself();
+    }
 }
 
 void TIdCustomHTTP::RaiseStatusError()
@@ -90,13 +150,15 @@ void TIdCustomHTTP::RaiseStatusError()
     TIdHTTPResponse& response = FProtocol->Response;
     std::string bodyText;
     WithReadTimeout(ErrorPageReadTimeout, [&] {
-        ScratchBody scratch(response);
+        BodySink sink(MaxErrorPageLength, MaxErrorPageLength);
+        ScratchBody scratch(response, sink);
         try {
             ReadBody(response);
-        } catch (const EIdOSSLTruncatedBody&) {
-            // The status error says what matters; the page is only its detail.
+        } catch (const BodyLimitReached&) {
+            // The rest of the page stays unread, so the connection cannot be used again.
+            CloseItself();
         }
-        bodyText = scratch.Text();
+        bodyText = sink.Kept();
     });
     throw EIdHTTPProtocolException(response.StatusCode(), StatusLine(), std::move(bodyText));
 }

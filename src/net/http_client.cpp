@@ -31,6 +31,18 @@ void TIdCustomHTTP::SetPort(int32_t port)
     FCurrentUri.PortText = std::to_string(port);
 }
 
+void TIdCustomHTTP::CloseConnection()
+{
+    if (FRequestRunning)
+        FClosedFromOutside = true;
+    TIdTCPClient::CloseConnection();
+}
+
+void TIdCustomHTTP::CloseItself()
+{
+    TIdTCPClient::CloseConnection();
+}
+
 void TIdCustomHTTP::NotifyDisconnected()
 {
     TIdTCPClient::NotifyDisconnected();

@@ -4,6 +4,8 @@
 
 #include "net/errors.h"
 
+#include <algorithm>
+
 namespace {
 
 const char* MethodWord(TIdHTTPMethod method)
@@ -29,6 +31,16 @@ const char* MethodWord(TIdHTTPMethod method)
     return "";
 }
 
+// A header line may hold blanks and tabs but no other control character: a CR or LF
+// would end the line early and let what follows pass for a header line of its own.
+bool HoldsControlCharacter(const std::string& line)
+{
+    return std::any_of(line.begin(), line.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return (byte < 0x20 && byte != '\t') || byte == 0x7F;
+    });
+}
+
 } // namespace
 
 void TIdHTTPProtocol::SendRequestHead(TIdURI* uri)
@@ -39,6 +51,10 @@ void TIdHTTPProtocol::SendRequestHead(TIdURI* uri)
         FClient.ProxyParams.ComposeHeaders(Request.RawLines);
     if (uri)
         FClient.AttachCookies(*uri, Request);
+    for (const std::string& line : Request.RawLines.Lines()) {
+        if (HoldsControlCharacter(line))
+            throw EIdInvalidRequest("A request header holds a control character.");
+    }
 
     const char* version = FClient.ProtocolVersion == TIdHTTPProtocolVersion::pv1_0 ? "1.0" : "1.1";
     FClient.StartWriteCache();
@@ -59,15 +75,25 @@ void TIdHTTPProtocol::SendRequestHead(TIdURI* uri)
 
 void TIdHTTPProtocol::ReadResponseHeaders()
 {
+    // Each line is counted with a two-byte line end, whatever its end was.
+    int64_t headLength = static_cast<int64_t>(Response.StatusLine.size()) + 2;
+    const auto count = [&](const std::string& line) {
+        headLength += static_cast<int64_t>(line.size()) + 2;
+        if (headLength > MaxResponseHeadLength)
+            throw EIdInvalidResponse("The response head exceeds " + std::to_string(MaxResponseHeadLength) + " bytes.");
+    };
+
     Response.RawLines.Clear();
     std::string line = FClient.ReadLine();
+    count(line);
     try {
         while (!line.empty()) {
             Response.RawLines.Add(line);
             line = FClient.ReadLine();
+            count(line);
         }
     } catch (const EIdConnClosedGracefully&) {
-        FClient.CloseConnection();
+        FClient.CloseItself();
     }
     Response.ParseHeaders();
 }
@@ -81,26 +107,26 @@ TNextStep TIdHTTPProtocol::DecideNextStep()
     if ((kind == 3 && code != 304) || !Response.Location.empty()) {
         std::string location = Response.Location;
         TIdHTTPMethod method = Request.RequestMethod;
-        if (FClient.HandleRedirects && FClient.FRedirectsTaken < FClient.RedirectMaximum) {
+        // A redirect loop, or a chain longer than the client follows, fails with the last
+        // redirect rather than ending with nothing as if it had succeeded.
+        if (FClient.HandleRedirects && FClient.FRedirectsTaken >= FClient.RedirectMaximum)
+            FClient.RaiseStatusError();
+        if (FClient.HandleRedirects) {
             if (!FClient.NotifyRedirect(location, method, FClient.FRedirectsTaken))
                 FClient.RaiseStatusError();
             next = nsFollow;
             Request.Target = location;
             Request.RequestMethod = method;
         } else {
-            // Past the limit the redirect ends the request normally, with an empty body.
+            // Not followed: a handler that accepts it ends the request normally, with the
+            // location for the caller and nothing in the destination.
             next = nsDone;
             if (!FClient.NotifyRedirect(location, method, FClient.FRedirectsTaken))
                 FClient.RaiseStatusError();
             Response.Location = location;
         }
-        if (FClient.IsConnected()) {
-            try {
-                FClient.WithReadTimeout(DiscardedBodyReadTimeout, [this] { FClient.DiscardBody(Response); });
-            } catch (const std::exception&) {
-                // The redirect's own body does not matter.
-            }
-        }
+        if (FClient.IsConnected())
+            FClient.WithReadTimeout(DiscardedBodyReadTimeout, [this] { FClient.DiscardBody(Response); });
         return next;
     }
 
@@ -129,13 +155,7 @@ TNextStep TIdHTTPProtocol::DecideNextStep()
 
     if (FClient.IsConnected()) {
         if (discardBody) {
-            FClient.WithReadTimeout(DiscardedBodyReadTimeout, [this] {
-                try {
-                    FClient.DiscardBody(Response);
-                } catch (const std::exception&) {
-                    // Only the retry matters.
-                }
-            });
+            FClient.WithReadTimeout(DiscardedBodyReadTimeout, [this] { FClient.DiscardBody(Response); });
             next = nsAuthRetry;
         } else {
             if (code != 204)

@@ -7,6 +7,28 @@
 #include "net/ssl_io_handler.h"
 #include "net/text_case.h"
 
+namespace {
+
+// Every 1xx but 101 is an interim answer that the final response follows.
+bool IsInterim(int statusCode)
+{
+    return statusCode / 100 == 1 && statusCode != 101;
+}
+
+// Clears a flag when the scope ends, however it ends.
+class FlagScope {
+public:
+    explicit FlagScope(bool& flag) : FFlag(flag) { FFlag = true; }
+    ~FlagScope() { FFlag = false; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& FFlag;
+};
+
+} // namespace
+
 void TIdCustomHTTP::RunRequest(TIdHTTPMethod method, const std::string& url, Stream* uploadStream,
                                Stream* destination)
 {
@@ -19,6 +41,8 @@ void TIdCustomHTTP::RunRequest(TIdHTTPMethod method, const std::string& url, Str
     FRedirectsTaken = 0;
     FAuthAttempts = 0;
     FProxyAuthAttempts = 0;
+    FClosedFromOutside = false;
+    const FlagScope running(FRequestRunning);
     request.Target = url;
     request.RequestMethod = method;
     request.UploadStream = uploadStream;
@@ -26,14 +50,23 @@ void TIdCustomHTTP::RunRequest(TIdHTTPMethod method, const std::string& url, Str
 
     try {
         for (bool finished = false; !finished;) {
+            // The program closed the connection (Stop) while the last response was read:
+            // that ends the request rather than a new connection taking it up.
+            if (FClosedFromOutside)
+                throw EIdNotConnected();
             ++FRedirectsTaken;
             PrepareTarget(FCurrentUri, request, ProtocolVersion);
             OpenAndSend(request, response);
-            do {
+            for (int interim = 0;; ++interim) {
+                if (interim > MaxInterimResponses)
+                    throw EIdInvalidResponse("More than " + std::to_string(MaxInterimResponses) +
+                                             " interim responses.");
                 response.StatusLine = ReadLine();
                 FProtocol->ReadResponseHeaders();
                 CollectCookies(request, response);
-            } while (response.StatusCode() == 100);
+                if (!IsInterim(response.StatusCode()))
+                    break;
+            }
 
             switch (FProtocol->DecideNextStep()) {
             case nsFollow:
@@ -55,13 +88,18 @@ void TIdCustomHTTP::RunRequest(TIdHTTPMethod method, const std::string& url, Str
                 break;
             }
         }
+    } catch (const EIdInvalidResponse&) {
+        // The rest of the response was not read: nothing more can be read on the
+        // connection.
+        CloseItself();
+        throw;
     } catch (...) {
         if (!KeepConnection(response))
-            CloseConnection();
+            CloseItself();
         throw;
     }
     if (!KeepConnection(response))
-        CloseConnection();
+        CloseItself();
     FRedirectsTaken = 0;
 }
 
@@ -69,7 +107,7 @@ void TIdCustomHTTP::OpenAndSend(TIdHTTPRequest& request, TIdHTTPResponse& respon
 {
     request.Route = ChooseRoute();
     if (request.Route == TIdHTTPRoute::rkProxy)
-        request.Target = FCurrentUri.PlainUri();
+        request.Target = EscapeRequestTarget(FCurrentUri.PlainUri());
 
     if (request.Route == TIdHTTPRoute::rkDirectTls || request.Route == TIdHTTPRoute::rkProxyTunnel) {
         request.Connection.clear();
@@ -105,7 +143,7 @@ void TIdCustomHTTP::UseEncryption(bool encrypted)
     }
     // A kept connection never changes between plain and encrypted under a request.
     if (handler->PassThrough == encrypted && IsConnected())
-        CloseConnection();
+        CloseItself();
     handler->PassThrough = !encrypted;
 }
 
@@ -116,7 +154,7 @@ TIdHTTPRoute TIdCustomHTTP::ChooseRoute()
     if (!ProxyParams.ProxyServer().empty()) {
         if (!SameTextAscii(Host(), ProxyParams.ProxyServer()) || Port() != ProxyParams.ProxyPort()) {
             if (IsConnected())
-                CloseConnection();
+                CloseItself();
             // The current URI keeps naming the origin server: the proxy is asked for it.
             TIdTCPClient::SetHost(ProxyParams.ProxyServer());
             TIdTCPClient::SetPort(ProxyParams.ProxyPort());
@@ -129,17 +167,26 @@ TIdHTTPRoute TIdCustomHTTP::ChooseRoute()
             throw EIdIOHandlerPropInvalid();
         // A tunnel goes to one origin server only.
         if (IsConnected() && (!SecureHandler()->Encrypted() || !SameTextAscii(FTunnelTarget, TunnelTarget())))
-            CloseConnection();
+            CloseItself();
         return TIdHTTPRoute::rkProxyTunnel;
     }
 
     const int32_t port = StrToInt(FCurrentUri.PortText);
+    // Checked before the connection is touched: a port that does not fit 16 bits would
+    // connect to another one than the Host header names.
+    if (port < 1 || port > 65535)
+        throw EIdInvalidRequest("Port number out of range (1-65535): " + FCurrentUri.PortText);
     if (!SameTextAscii(Host(), FCurrentUri.Host) || Port() != port) {
         if (IsConnected())
-            CloseConnection();
+            CloseItself();
         SetHost(FCurrentUri.Host);
         SetPort(port);
     }
+    // Any protocol but http and https is refused (a redirect to "ftp:" or "file:" is
+    // not fetched as HTTP from whatever host and port are current); https needs the
+    // secure transport.
+    if (!secure && !SameTextAscii(FCurrentUri.Protocol, "HTTP"))
+        throw EIdIOHandlerPropInvalid();
     UseEncryption(secure);
     return secure ? TIdHTTPRoute::rkDirectTls : TIdHTTPRoute::rkDirect;
 }
@@ -147,7 +194,7 @@ TIdHTTPRoute TIdCustomHTTP::ChooseRoute()
 void TIdCustomHTTP::EnsureConnected(TIdHTTPResponse& response)
 {
     if (!KeepConnection(response))
-        CloseConnection();
+        CloseItself();
     PollPeerClosed(false);
     if (!IsConnected())
         OpenConnection(ReadTimeout);

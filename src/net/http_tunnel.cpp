@@ -7,7 +7,7 @@
 void TIdCustomHTTP::OpenTunnel(TIdHTTPResponse& response)
 {
     if (!KeepConnection(response))
-        CloseConnection();
+        CloseItself();
     PollPeerClosed(false);
     if (IsConnected())
         return;

@@ -75,9 +75,11 @@ DateTime ParseInternetDate(std::string& text)
 
     // In the asctime form the year comes last: the piece read here is then the time, so
     // the year is read from the rest and the piece is put back to be read as the time.
+    // (A year of 1900 is a year like any other: the asctime form is told by its piece
+    // not being a number.)
     std::string piece = TakeToken(text, " ");
     int32_t year = 0;
-    if (!TryStrToInt(piece, year) || year == 1900) {
+    if (!TryStrToInt(piece, year)) {
         year = StrToIntDef(text, 1900);
         text = piece;
     }
@@ -98,7 +100,9 @@ DateTime ParseInternetDate(std::string& text)
         DateTime timeOfDay = 0;
         if (!TryEncodeTime(hours, minutes, seconds, 0, timeOfDay))
             return 0;
-        result += timeOfDay;
+        // Before 30 December 1899 the day count is negative and its fraction counts
+        // away from zero: 6:00 on the day before is -1.25, not -0.75.
+        result += result < 0 ? -timeOfDay : timeOfDay;
     }
     DropLeadingBlanks(text);
     return result;

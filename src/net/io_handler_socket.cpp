@@ -3,7 +3,6 @@
 #include "net/errors.h"
 #include "net/socket_layer.h"
 
-
 namespace {
 
 constexpr int32_t ConnectLimitWithAntiFreeze = 120000;
@@ -64,6 +63,13 @@ bool TIdIOHandlerSocket::WaitReadable(int32_t timeout)
     if (!FSocketHandle)
         throw EIdConnClosedGracefully();
     return FSocketHandle->PollReadable(timeout);
+}
+
+bool TIdIOHandlerSocket::WaitWritable(int32_t timeout)
+{
+    if (!FSocketHandle)
+        throw EIdNotConnected();
+    return FSocketHandle->PollWritable(timeout);
 }
 
 int32_t TIdIOHandlerSocket::ReceiveSome(void* memory, int32_t length)

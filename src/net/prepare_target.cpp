@@ -5,6 +5,9 @@
 #include "net/text_case.h"
 #include "net/uri.h"
 
+#include <algorithm>
+#include <string>
+
 namespace {
 
 bool NeedsHttp11(TIdHTTPMethod method)
@@ -13,7 +16,36 @@ bool NeedsHttp11(TIdHTTPMethod method)
            method == TIdHTTPMethod::hmPut || method == TIdHTTPMethod::hmDelete;
 }
 
+// A blank, a control character or DEL: what may not stand in a request target or host.
+bool IsBlankControlOrDelete(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x21 || byte == 0x7F;
+}
+
 } // namespace
+
+std::string EscapeRequestTarget(const std::string& target)
+{
+    if (target.find_first_of(std::string("\r\n\0", 3)) != std::string::npos)
+        throw EIdInvalidRequest("The request target holds a line break or NUL character.");
+    if (std::none_of(target.begin(), target.end(), IsBlankControlOrDelete))
+        return target;
+    static const char Hex[] = "0123456789ABCDEF";
+    std::string escaped;
+    escaped.reserve(target.size() + 8);
+    for (const char c : target) {
+        if (IsBlankControlOrDelete(c)) {
+            const auto byte = static_cast<unsigned char>(c);
+            escaped += '%';
+            escaped += Hex[byte >> 4];
+            escaped += Hex[byte & 15];
+        } else {
+            escaped += c;
+        }
+    }
+    return escaped;
+}
 
 void PrepareTarget(TIdURI& currentUri, TIdHTTPRequest& request, TIdHTTPProtocolVersion version)
 {
@@ -55,7 +87,10 @@ void PrepareTarget(TIdURI& currentUri, TIdHTTPRequest& request, TIdHTTPProtocolV
     if (request.RequestMethod == TIdHTTPMethod::hmOptions && SameTextAscii(uri.DocName, "*"))
         request.Target = "*";
     else
-        request.Target = currentUri.Directory + currentUri.DocName + currentUri.QueryPart;
+        request.Target = EscapeRequestTarget(currentUri.Directory + currentUri.DocName + currentUri.QueryPart);
+    // The host goes into the Host line and cannot be escaped there.
+    if (std::any_of(currentUri.Host.begin(), currentUri.Host.end(), IsBlankControlOrDelete))
+        throw EIdInvalidRequest("The host name holds a blank or control character.");
 
     if (NeedsHttp11(request.RequestMethod) && version != TIdHTTPProtocolVersion::pv1_1)
         throw EIdException("This request method is supported in HTTP 1.1");

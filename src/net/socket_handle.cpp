@@ -1,6 +1,5 @@
 // One socket: allocation, binding, the connect that the worker can abandon, and the
 // read wait.
-#include "net/anti_freeze.h"
 #include "net/errors.h"
 #include "net/socket_layer.h"
 
@@ -178,37 +177,18 @@ void TIdSocketHandle::AbandonConnect()
         RaiseSignal(FAbandonSignal);
 }
 
-bool TIdSocketHandle::PollOnce(int32_t timeout)
+bool TIdSocketHandle::PollReadable(int32_t timeout)
 {
     if (!FAllocated)
         throw EIdConnClosedGracefully();
-    const bool readable = Stack().WSPollReadable(FSocketValue, timeout) == 1;
-    TIdAntiFreezeBase::YieldToUI(!readable);
-    return readable;
+    return Stack().WSPollReadable(FSocketValue, timeout) == 1;
 }
 
-bool TIdSocketHandle::PollReadable(int32_t timeout)
+bool TIdSocketHandle::PollWritable(int32_t timeout)
 {
-    if (!TIdAntiFreezeBase::AntiFreezeInUse())
-        return PollOnce(timeout);
-
-    if (timeout < 0) {
-        // No limit: passes of IdleTimeOut until data comes. A handler may remove the
-        // anti-freeze meanwhile; the wait then goes on as one blocking wait.
-        for (;;) {
-            TIdAntiFreezeBase* antiFreeze = TIdAntiFreezeBase::AntiFreezeInUse() ? CurrentAntiFreeze() : nullptr;
-            if (PollOnce(antiFreeze ? antiFreeze->IdleTimeOut : -2))
-                return true;
-            if (!antiFreeze)
-                return false;
-        }
-    }
-
-    for (int32_t pass : SlicedWaitPasses(timeout, CurrentAntiFreeze()->IdleTimeOut)) {
-        if (PollOnce(pass))
-            return true;
-    }
-    return false;
+    if (!FAllocated)
+        throw EIdNotConnected();
+    return Stack().WSPollWritable(FSocketValue, timeout) == 1;
 }
 
 int TIdSocketHandle::Receive(void* memory, int32_t length)

@@ -62,8 +62,9 @@ public:
     static constexpr int ConnectInProgress = 1;
     int WSStartConnect(int socket, const std::string& ip, int32_t port);
     int WSFinishConnect(int socket, int abandonSignal, int32_t timeout);
-    // 1 when readable, 0 when the limit (-2: none) expired, -1 on error.
+    // 1 when readable (or writable), 0 when the limit (-2: none) expired, -1 on error.
     int WSPollReadable(int socket, int32_t timeout);
+    int WSPollWritable(int socket, int32_t timeout);
     int WSRecv(int socket, void* memory, int32_t length);
     int WSSend(int socket, const void* memory, int32_t length);
     void WSShutdownSend(int socket);
@@ -103,9 +104,13 @@ public:
     bool ConnectIfAtOnce(int& result);
     // Wakes a ConnectToPeer running on another thread, which then fails with WSAENOTSOCK.
     void AbandonConnect();
-    // Sliced into passes that pump messages while the anti-freeze is in use.
+    // One wait (-2: no limit); the connection above slices it and pumps between the
+    // slices. A released socket raises EIdConnClosedGracefully (reading) or
+    // EIdNotConnected (writing).
     bool PollReadable(int32_t timeout);
+    bool PollWritable(int32_t timeout);
     int Receive(void* memory, int32_t length);
+    // Sends what the socket takes now, waiting only while it takes nothing.
     int Send(const void* memory, int32_t length);
 
     bool Allocated() const { return FAllocated; }
@@ -119,7 +124,6 @@ public:
     int32_t ClientPortMax = 0;
 
 private:
-    bool PollOnce(int32_t timeout);
     // The local and peer addresses of a connected socket; 0 or the failed call's result.
     int ReadBackAddresses();
 
@@ -147,19 +151,28 @@ public:
     bool SocketOpen() override;
     void PrepareSocket() override;
     bool WaitReadable(int32_t timeout) override;
+    bool WaitWritable(int32_t timeout) override;
     int32_t ReceiveSome(void* memory, int32_t length) override;
     int32_t SendSome(const void* memory, int32_t length) override;
 
     // Runs the connect on a worker while this thread waits in slices, pumping messages,
-    // for at most timeout ms (-2: no limit).
+    // for at most timeout ms (-2: no limit). A connect that ends at once needs no worker,
+    // unless TryConnectAtOnce is off.
     void ConnectWait(int32_t timeout);
 
     TIdSocketHandle* SocketHandle() const { return FSocketHandle.get(); }
+    // Whether the last connect of ConnectWait ran on the worker thread.
+    bool LastConnectUsedWorker() const { return FLastConnectUsedWorker; }
 
     bool UseNagle = true;
+    // Off: every connect of ConnectWait goes through the worker, as one that does not
+    // end at once does. Loopback connects end at once, so tests turn this off to run the
+    // worker's endings.
+    bool TryConnectAtOnce = true;
 
 private:
     std::unique_ptr<TIdSocketHandle> FSocketHandle;
+    bool FLastConnectUsedWorker = false;
 };
 
 // The short-lived worker that makes one connect call for ConnectWait.

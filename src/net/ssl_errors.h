@@ -44,11 +44,9 @@ public:
     using EIdOpenSSLError::EIdOpenSSLError;
 };
 
-// The connection ended without the TLS close before a body of known length was
-// complete: someone may have cut it, so its bytes are not taken for the whole page.
-class EIdOSSLTruncatedBody : public EIdOpenSSLError {
+// The connection ended without the TLS close: someone may have cut it, so what
+// arrived is not taken for the whole page.
+class EIdOSSLConnectionCut : public EIdOpenSSLError {
 public:
-    EIdOSSLTruncatedBody(long long received, long long expected)
-        : EIdOpenSSLError("Page cut short: the secure connection ended without its TLS close after " +
-                          std::to_string(received) + " of " + std::to_string(expected) + " bytes.") {}
+    using EIdOpenSSLError::EIdOpenSSLError;
 };

@@ -1,11 +1,12 @@
-// The secure transport: the handshake, the encrypted reads and writes with their sliced
-// waits, and the TLS close.
+// The secure transport: the handshake with its sliced waits, the encrypted reads and
+// writes, and the TLS close.
 #include "net/ssl_io_handler.h"
 
 #include "net/anti_freeze.h"
 #include "net/ssl_errors.h"
 #include "net/ssl_session.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
@@ -60,11 +61,10 @@ void TIdSSLIOHandlerSocket::FreeSession()
 void TIdSSLIOHandlerSocket::PrepareSocket()
 {
     FreeSession();
-    FClosedWithoutNotify = false;
     FSessionBroken = false;
-    FClosePending = false;
-    FFailedError = 0;
-    FDataError.clear();
+    FEnding = Step::WantRead;
+    FSocketError = 0;
+    FRecordError.clear();
     FRefusal.clear();
     TIdIOHandlerSocket::PrepareSocket();
 }
@@ -139,12 +139,13 @@ bool TIdSSLIOHandlerSocket::WaitForSocket(bool writable, int32_t timeout)
 {
     const Clock::time_point start = Clock::now();
     for (;;) {
-        // Passes of at most the anti-freeze's slice, each followed by the pump hook.
         const int32_t left = Remaining(timeout, start);
         TIdAntiFreezeBase* antiFreeze = TIdAntiFreezeBase::AntiFreezeInUse() ? CurrentAntiFreeze() : nullptr;
         int32_t pass = left;
-        if (antiFreeze && antiFreeze->IdleTimeOut >= 0 && (left < 0 || left > antiFreeze->IdleTimeOut))
-            pass = antiFreeze->IdleTimeOut;
+        if (antiFreeze) {
+            const int32_t due = antiFreeze->MillisecondsUntilPumpDue();
+            pass = left < 0 ? due : std::min(left, due);
+        }
         const bool ready = PollSocket(*SocketHandle(), writable, pass);
         TIdAntiFreezeBase::YieldToUI(!ready);
         // A handler run by the pump may have closed the connection.
@@ -159,44 +160,44 @@ bool TIdSSLIOHandlerSocket::WaitForSocket(bool writable, int32_t timeout)
 
 TIdSSLIOHandlerSocket::Step TIdSSLIOHandlerSocket::AfterFailedIO(int result)
 {
+    Step step;
     switch (SSL_get_error(FSSL, result)) {
     case SSL_ERROR_WANT_READ:
         return Step::WantRead;
     case SSL_ERROR_WANT_WRITE:
         return Step::WantWrite;
     case SSL_ERROR_ZERO_RETURN:
-        FClosePending = true;
-        return Step::Closed;
+        step = Step::Closed;
+        break;
     case SSL_ERROR_SYSCALL:
-        FSessionBroken = true;
-        if (LastSessionSocketError() != 0) {
-            FFailedError = TIdStack::WinSockErrorNumber(LastSessionSocketError());
-            return Step::Failed;
-        }
-        FClosePending = true;
-        FClosedWithoutNotify = true;
-        return Step::Closed;
+        step = LastSessionSocketError() != 0 ? Step::SocketFailed : Step::Cut;
+        FSocketError = TIdStack::WinSockErrorNumber(LastSessionSocketError());
+        break;
     default:
-        FSessionBroken = true;
-        if (SessionEndedWithoutNotify()) {
-            FClosePending = true;
-            FClosedWithoutNotify = true;
-            return Step::Closed;
-        }
-        FDataError = "Secure connection with " + FHostName + " broken: " + SessionErrorText() + ".";
-        return Step::Failed;
+        step = SessionEndedWithoutNotify() ? Step::Cut : Step::BrokenRecord;
+        FRecordError = SessionErrorText();
+        break;
     }
+    FSessionBroken = step != Step::Closed;
+    FEnding = step;
+    return step;
 }
 
 int32_t TIdSSLIOHandlerSocket::ReportEnding()
 {
-    if (!FDataError.empty())
-        throw EIdOSSLDataError(FDataError);
-    if (FFailedError != 0) {
-        TIdStack::StackInstance()->SetLastError(FFailedError);
+    if (FEnding == Step::Closed)
+        return 0;
+    ShutSocket();
+    switch (FEnding) {
+    case Step::Cut:
+        throw EIdOSSLConnectionCut("The secure connection with " + FHostName +
+                                   " ended without its TLS close: the page may have been cut short.");
+    case Step::BrokenRecord:
+        throw EIdOSSLDataError("Secure connection with " + FHostName + " broken: " + FRecordError + ".");
+    default:
+        TIdStack::StackInstance()->SetLastError(FSocketError);
         return -1;
     }
-    return 0;
 }
 
 bool TIdSSLIOHandlerSocket::WaitReadable(int32_t timeout)
@@ -206,7 +207,7 @@ bool TIdSSLIOHandlerSocket::WaitReadable(int32_t timeout)
 
     const Clock::time_point start = Clock::now();
     for (;;) {
-        if (FClosePending || FFailedError != 0 || !FDataError.empty() || SSL_pending(FSSL) > 0)
+        if (FEnding != Step::WantRead || SSL_pending(FSSL) > 0)
             return true;
         // A peek decrypts the next record, if it is all here, without taking its bytes.
         char byte;
@@ -215,11 +216,18 @@ bool TIdSSLIOHandlerSocket::WaitReadable(int32_t timeout)
         if (result > 0)
             return true;
         const Step step = AfterFailedIO(result);
-        if (step == Step::Closed || step == Step::Failed)
+        if (step != Step::WantRead && step != Step::WantWrite)
             return true;
-        if (!WaitForSocket(step == Step::WantWrite, Remaining(timeout, start)))
+        if (!PollSocket(*SocketHandle(), step == Step::WantWrite, Remaining(timeout, start)))
             return false;
     }
+}
+
+bool TIdSSLIOHandlerSocket::WaitWritable(int32_t timeout)
+{
+    if (!FSSL)
+        return TIdIOHandlerSocket::WaitWritable(timeout);
+    return PollSocket(*SocketHandle(), true, timeout);
 }
 
 int32_t TIdSSLIOHandlerSocket::ReceiveSome(void* memory, int32_t length)
@@ -233,7 +241,7 @@ int32_t TIdSSLIOHandlerSocket::ReceiveSome(void* memory, int32_t length)
     // connection's read loop for a large body.
     auto* bytes = static_cast<char*>(memory);
     int32_t total = 0;
-    while (total < length && !FClosePending && FFailedError == 0 && FDataError.empty()) {
+    while (total < length && FEnding == Step::WantRead) {
         ClearSessionErrors();
         const int n = SSL_read(FSSL, bytes + total, length - total);
         if (n > 0) {
@@ -241,8 +249,9 @@ int32_t TIdSSLIOHandlerSocket::ReceiveSome(void* memory, int32_t length)
             continue;
         }
         const Step step = AfterFailedIO(n);
-        if (step == Step::Closed || step == Step::Failed || total > 0)
+        if (total > 0 || (step != Step::WantRead && step != Step::WantWrite))
             break;
+        // Only when a record was announced but not whole after all.
         WaitForSocket(step == Step::WantWrite, -2);
     }
     return total > 0 ? total : ReportEnding();
@@ -261,9 +270,7 @@ int32_t TIdSSLIOHandlerSocket::SendSome(const void* memory, int32_t length)
         if (n > 0)
             return n;
         const Step step = AfterFailedIO(n);
-        if (step == Step::Closed)
-            return 0;
-        if (step == Step::Failed)
+        if (step != Step::WantRead && step != Step::WantWrite)
             return ReportEnding();
         WaitForSocket(step == Step::WantWrite, -2);
     }

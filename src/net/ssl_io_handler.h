@@ -4,15 +4,15 @@
 // server name sent (SNI), the chain checked against the system's CA store plus CAFile,
 // and the certificate checked for the host name or address that was asked for.
 //
-// The socket is non-blocking under TLS, and every wait of the handshake, of a read and
-// of a write is a sliced wait that pumps messages as the plain transport's waits do, so
-// the user can stop the connection in any phase; a socket released by a pumped handler
-// ends the wait with EIdConnClosedGracefully, as in the plain transport.
+// The socket is non-blocking under TLS. The connection cuts the waits for reading and
+// writing into passes and pumps between them; the handshake, which runs inside the
+// connect, waits the same way on its own, so the user can stop a stalled handshake too.
+// A connection that ends without the TLS close, or a record that fails its check, is an
+// error: its bytes may not be the server's.
 #pragma once
 
 #include "net/socket_layer.h"
 
-#include <memory>
 #include <string>
 
 typedef struct ssl_st SSL;
@@ -29,13 +29,15 @@ public:
                        int32_t portLow, int32_t portHigh, int32_t timeout) override;
     // Sends the TLS close when the session is sound, then closes the socket.
     void ShutSocket() override;
-    // True as soon as a receive will not wait: decrypted bytes are ready, or the TLS
-    // close or an error is known.
+    // One plain wait: true as soon as a receive will not wait (a whole record is
+    // decrypted, or the session's end is known).
     bool WaitReadable(int32_t timeout) override;
-    // 0 for the TLS close and for a close without it (ClosedWithoutNotify tells which).
+    bool WaitWritable(int32_t timeout) override;
+    // 0 for the TLS close. An end without it raises EIdOSSLConnectionCut, a broken record
+    // EIdOSSLDataError; a socket error is -1 as in the plain transport. Each of these
+    // closes the socket first, so the connection is never used again.
     int32_t ReceiveSome(void* memory, int32_t length) override;
     int32_t SendSome(const void* memory, int32_t length) override;
-    bool ClosedWithoutNotify() const override { return FClosedWithoutNotify; }
 
     // The handshake over the connected socket, for hostName (a name or an IPv4 address):
     // how the tunnel through a proxy turns encrypted. Clears PassThrough.
@@ -49,31 +51,30 @@ public:
     std::string CAFile;
 
 private:
+    // How a TLS step that moved nothing ended.
+    enum class Step { WantRead, WantWrite, Closed, Cut, SocketFailed, BrokenRecord };
+
     SSL_CTX* Context();
     void FreeSession();
-    // The wait of one TLS step that needs the socket readable (or writable). No limit
-    // for -2; false when the limit expired. Raises EIdConnClosedGracefully when a handler
-    // run by the pump released the socket.
+    // Waits in passes of the anti-freeze's slice with the pump hook after each, for at
+    // most timeout ms (-2: no limit); false when the limit expired. Raises
+    // EIdConnClosedGracefully when a handler run by the pump closed the connection.
     bool WaitForSocket(bool writable, int32_t timeout);
-    // What a TLS read or write that moved nothing means: wait for the socket and try
-    // again, or an ending (the close, a socket error or a broken record) that is kept
-    // for ReportEnding.
-    enum class Step { WantRead, WantWrite, Closed, Failed };
+    // Classifies a failed step and keeps an ending for ReportEnding.
     Step AfterFailedIO(int result);
-    // The kept ending: 0 for a close, -1 with the socket layer's error set, or the
-    // raised error of a broken record.
+    // The kept ending: 0 for the TLS close; otherwise the socket is closed and the error
+    // raised, or -1 returned with the socket layer's error set.
     int32_t ReportEnding();
 
     SSL_CTX* FContext = nullptr;
     SSL* FSSL = nullptr;
     bool FHandshakeDone = false;
-    bool FClosedWithoutNotify = false;
-    // The session can no longer send its close (an error or the peer's close was met).
+    // The session can no longer send its close (an error or a cut was met).
     bool FSessionBroken = false;
-    // What a read found while waiting, reported by the next ReceiveSome.
-    bool FClosePending = false;
-    int FFailedError = 0;
-    std::string FDataError;
+    // The ending a step met, reported by the next ReceiveSome.
+    Step FEnding = Step::WantRead;
+    int FSocketError = 0;
+    std::string FRecordError;
     // Why the certificate was refused, written by the chain check during the handshake.
     std::string FRefusal;
     std::string FHostName;

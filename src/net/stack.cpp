@@ -30,6 +30,9 @@ int Fail(TIdStack& stack)
 
 bool MakeAddress(const std::string& ip, int32_t port, sockaddr_in& address)
 {
+    // A port that does not fit 16 bits would wrap to another one.
+    if (port < 0 || port > 65535)
+        return false;
     std::memset(&address, 0, sizeof address);
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<uint16_t>(port));
@@ -204,14 +207,28 @@ int TIdStack::WSFinishConnect(int socket, int abandonSignal, int32_t timeout)
     return result;
 }
 
-int TIdStack::WSPollReadable(int socket, int32_t timeout)
+namespace {
+
+int PollFor(TIdStack& stack, int socket, short events, int32_t timeout)
 {
-    pollfd entry{socket, POLLIN, 0};
+    pollfd entry{socket, events, 0};
     int ready;
     do {
         ready = poll(&entry, 1, timeout < 0 ? -1 : timeout);
     } while (ready < 0 && errno == EINTR);
-    return ready < 0 ? Fail(*this) : ready;
+    return ready < 0 ? Fail(stack) : ready;
+}
+
+} // namespace
+
+int TIdStack::WSPollReadable(int socket, int32_t timeout)
+{
+    return PollFor(*this, socket, POLLIN, timeout);
+}
+
+int TIdStack::WSPollWritable(int socket, int32_t timeout)
+{
+    return PollFor(*this, socket, POLLOUT, timeout);
 }
 
 int TIdStack::WSRecv(int socket, void* memory, int32_t length)
@@ -225,10 +242,21 @@ int TIdStack::WSRecv(int socket, void* memory, int32_t length)
 
 int TIdStack::WSSend(int socket, const void* memory, int32_t length)
 {
+    // Takes what the socket has room for and returns: a send that waited for room for the
+    // whole block would wait without the window being pumped. It waits only while the
+    // socket has no room at all, which the writability wait before it rules out.
     ssize_t n;
-    do {
-        n = ::send(socket, memory, static_cast<size_t>(length), MSG_NOSIGNAL);
-    } while (n < 0 && errno == EINTR);
+    for (;;) {
+        n = ::send(socket, memory, static_cast<size_t>(length), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n >= 0)
+            break;
+        if (errno == EINTR)
+            continue;
+        if (errno != EAGAIN && errno != EWOULDBLOCK)
+            break;
+        if (PollFor(*this, socket, POLLOUT, -1) < 0)
+            return -1;
+    }
     return n < 0 ? Fail(*this) : static_cast<int>(n);
 }
 

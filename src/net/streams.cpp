@@ -21,8 +21,10 @@ int64_t MemoryStream::Write(const void* buffer, int64_t count)
 {
     if (count <= 0)
         return 0;
-    if (FPosition + count > Size())
+    if (FPosition + count > Size()) {
         FData.resize(static_cast<size_t>(FPosition + count));
+        FPeakSize = std::max(FPeakSize, Size());
+    }
     std::memcpy(FData.data() + FPosition, buffer, static_cast<size_t>(count));
     FPosition += count;
     return count;
@@ -37,6 +39,7 @@ void MemoryStream::SetSize(int64_t size)
 {
     FData.resize(static_cast<size_t>(std::max<int64_t>(0, size)));
     FPosition = std::min(FPosition, Size());
+    FPeakSize = std::max(FPeakSize, Size());
 }
 
 FileStream::FileStream(const std::string& fileName, Mode mode) : FFileName(fileName)

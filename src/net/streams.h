@@ -26,7 +26,7 @@ public:
 class MemoryStream : public Stream {
 public:
     MemoryStream() = default;
-    explicit MemoryStream(std::string data) : FData(std::move(data)) {}
+    explicit MemoryStream(std::string data) : FData(std::move(data)), FPeakSize(Size()) {}
 
     int64_t Read(void* buffer, int64_t count) override;
     int64_t Write(const void* buffer, int64_t count) override;
@@ -36,10 +36,13 @@ public:
     void SetSize(int64_t size) override;
 
     const std::string& Data() const { return FData; }
+    // The largest size it has had: what a writer made it hold at most.
+    int64_t PeakSize() const { return FPeakSize; }
 
 private:
     std::string FData;
     int64_t FPosition = 0;
+    int64_t FPeakSize = 0;
 };
 
 // A file that cannot be created, opened, written or sized. The message names the file

@@ -24,8 +24,9 @@ std::string CutBetween(std::string_view& working, std::string_view startMarker, 
 // Replaces the first occurrence of find (case-sensitive) until none is left, so an
 // occurrence that a replacement forms with the text around it is replaced as well:
 // ReplaceAll("a&amp;amp;b", "&amp;", "&") gives "a&b". An empty find returns text
-// unchanged. A replacement that contains find would never end and throws
-// std::invalid_argument.
+// unchanged. So that it always ends, the replacement must be shorter than find, or find
+// one byte that the replacement does not hold (every clean-up pair is one or the other);
+// any other pair throws std::invalid_argument, whatever the text.
 std::string ReplaceAll(std::string_view text, std::string_view find, std::string_view replacement);
 
 // Applies the fixed list of clean-up replacements to a table cell, in their order, then

@@ -1,5 +1,5 @@
-// The client and its cookie store: the manager it makes, the cookies it collects from
-// every response and sends with later requests.
+// The client and its cookie store: the manager it makes, keeps, or is given. Which
+// cookies go out with which request are exchange cases in tests/net/cases/cookies.cases.
 #include "support/net/http_test_client.h"
 
 #include "net/cookies.h"
@@ -22,46 +22,6 @@ TEST(HttpCookies, TheClientMakesItsManagerOnTheFirstResponseAndKeepsIt)
     EXPECT_EQ(client.http.CookieManager(), manager);
     FinishExchange(client, server);
     EXPECT_EQ(server.Received(1), GetHead(server, "/x/", "sid=abc"));
-}
-
-TEST(HttpCookies, CookiesOfRedirectsAndInterimResponsesAreKept)
-{
-    ScriptedServer server({Concat({Exchange("HTTP/1.1 100 Continue\r\nSet-Cookie: early=1; path=/\r\n\r\n"
-                                            "HTTP/1.1 302 Found\r\nSet-Cookie: moved=2; path=/\r\nLocation: /b\r\n"
-                                            "Content-Length: 0\r\n\r\n"),
-                                   Exchange("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n")})});
-    HttpTestClient client;
-    MemoryStream destination;
-
-    client.http.HttpGet(UrlOf(server, "/a"), destination);
-
-    FinishExchange(client, server);
-    EXPECT_EQ(server.Received(0), GetHead(server, "/a") + GetHead(server, "/b", "moved=2; early=1"));
-}
-
-TEST(HttpCookies, SetCookie2ValuesFollowSetCookieValues)
-{
-    ScriptedServer server({Concat({Exchange("HTTP/1.1 200 OK\r\nSet-Cookie2: v2=1; path=/\r\n"
-                                            "Set-Cookie: v1=1; path=/\r\nContent-Length: 0\r\n\r\n"),
-                                   Exchange("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n")})});
-    HttpTestClient client;
-    MemoryStream destination;
-
-    client.http.HttpGet(UrlOf(server, "/"), destination);
-    client.http.HttpGet(UrlOf(server, "/"), destination);
-
-    FinishExchange(client, server);
-    EXPECT_EQ(server.Received(0), GetHead(server, "/") + GetHead(server, "/", "v2=1; v1=1"));
-}
-
-TEST(HttpCookies, ABadVersion2PortListFailsTheRequest)
-{
-    ScriptedServer server({Exchange("HTTP/1.1 200 OK\r\nSet-Cookie2: a=1; Port=\"x\"\r\nContent-Length: 0\r\n\r\n")});
-    HttpTestClient client;
-    MemoryStream destination;
-
-    EXPECT_THROW(client.http.HttpGet(UrlOf(server, "/"), destination), EConvertError);
-    FinishExchange(client, server);
 }
 
 TEST(HttpCookies, NoStoreWhenCookiesAreNotAllowed)

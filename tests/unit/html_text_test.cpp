@@ -115,10 +115,31 @@ INSTANTIATE_TEST_SUITE_P(
         ReplaceCase{"WholeText", "<b>", "<b>", "", ""}),
     [](const testing::TestParamInfo<ReplaceCase>& info) { return info.param.Name; });
 
-TEST(ReplaceAll, RefusesAReplacementThatContainsTheFindText)
+// A pair that could replace without end is refused, whatever the text: the find text
+// inside the replacement, a replacement as long as a find text of more than one byte
+// (aab -> abbaa -> bbaabaa -> ... with "ab" and "bbaa"), or longer.
+TEST(ReplaceAll, RefusesAPairThatMightNeverEnd)
 {
-    EXPECT_THROW(ReplaceAll("a", "a", "aa"), std::invalid_argument);
-    EXPECT_THROW(ReplaceAll("xx", "x", "yxy"), std::invalid_argument);
+    const struct {
+        const char* text;
+        const char* find;
+        const char* with;
+    } refused[] = {
+        {"a", "a", "aa"}, {"xx", "x", "yxy"}, {"aab", "ab", "bbaa"}, {"ba", "ba", "ab"}, {"ab", "ab", "bba"},
+        {"no occurrence", "ab", "ba"},
+    };
+    for (const auto& c : refused)
+        EXPECT_THROW(ReplaceAll(c.text, c.find, c.with), std::invalid_argument) << c.find << " -> " << c.with;
+}
+
+// Every pair of the clean-up is shorter than its find text or replaces one byte that it
+// does not hold.
+TEST(ReplaceAll, AcceptsEveryKindOfCleanUpPair)
+{
+    EXPECT_EQ(ReplaceAll("a&amp;amp;b", "&amp;", "&"), "a&b");
+    EXPECT_EQ(ReplaceAll("a\tb\tc", "\t", " "), "a b c");
+    EXPECT_EQ(ReplaceAll("\"q\"", "\"", ""), "q");
+    EXPECT_EQ(ReplaceAll("aaa", "a", "bb"), "bbbbbb");
 }
 
 // The operation as defined: replace the first occurrence, search again from the start.
@@ -133,8 +154,8 @@ TEST(ReplaceAll, MatchesSearchingAgainFromTheStartOnRandomTexts)
 {
     // A two-letter alphabet makes overlapping and newly formed occurrences common.
     const std::pair<std::string, std::string> pairs[] = {
-        {"ab", ""}, {"ab", "b"}, {"aab", "a"}, {"aba", "b"}, {"ba", "ab"},
-        {"abab", "a"}, {"ab", "bba"}, {"aa", "b"}, {"bab", ""}, {"a", "bb"}};
+        {"ab", ""}, {"ab", "b"}, {"aab", "a"}, {"aba", "b"}, {"baa", "ab"},
+        {"abab", "a"}, {"b", "aa"}, {"aa", "b"}, {"bab", ""}, {"a", "bb"}};
     std::mt19937 random(20240501);
     for (int round = 0; round < 4000; ++round) {
         std::string text(random() % 24, 'a');

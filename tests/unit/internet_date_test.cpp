@@ -132,8 +132,12 @@ INSTANTIATE_TEST_SUITE_P(
         DateCase{"TwoDigitYear00", "Sat, 01-Jan-00 12:00:00 GMT", At(2000, 1, 1, 12), "GMT"},
         DateCase{"DayNotANumberIsFirst", "Sun, xx Nov 1994 08:49:37 GMT", At(1994, 11, 1, 8, 49, 37), "GMT"},
         DateCase{"PartsOfTimeMissing", "06 Nov 1994 08: GMT", At(1994, 11, 6, 8), "GMT"},
-        // A year of 1900 is read again from the rest, and the time is lost.
-        DateCase{"Year1900ReadAgain", "Tue, 06 Nov 1900 08:49:37 GMT", At(1900, 11, 6), "1900"},
+        // 1900 is a year like any other, not the sign of the asctime form.
+        DateCase{"Year1900", "Tue, 06 Nov 1900 08:49:37 GMT", At(1900, 11, 6, 8, 49, 37), "GMT"},
+        DateCase{"AsctimeIn1900", "Tue Nov  6 08:49:37 1900", At(1900, 11, 6, 8, 49, 37), ""},
+        // Before 30 December 1899 the day count is negative and the time counts away from it.
+        DateCase{"Year0101", "Sat, 01 Jan 0101 00:10:00 GMT", At(101, 1, 1, 0, 10, 0), "GMT"},
+        DateCase{"TheDayBeforeDayZero", "Fri, 29 Dec 1899 06:00:00 GMT", -1.25, "GMT"},
         DateCase{"Empty", "", 0, ""},
         DateCase{"Blanks", "   ", 0, ""},
         DateCase{"UnknownMonth", "Sun, 06 Foo 1994 08:49:37 GMT", 0, ""},
@@ -195,6 +199,21 @@ TEST(FormatInternetDate, WritesTheDateAsGivenWithTheLocalZone)
         const ScopedTimeZone zone("XXX+3");
         EXPECT_EQ(FormatInternetDate(At(2010, 6, 30, 7, 0, 0)), "Wed, 30 Jun 2010 07:00:00 -0300");
     }
+}
+
+TEST(ParseInternetDate, ADateBefore1899KeepsItsTimeOfDay)
+{
+    std::string text = "Sat, 01 Jan 0101 00:10:00 GMT";
+    const DateTime parsed = ParseInternetDate(text);
+    int year = 0, month = 0, day = 0, hours = 0, minutes = 0, seconds = 0, milliseconds = 0;
+    DecodeDate(parsed, year, month, day);
+    DecodeTime(parsed, hours, minutes, seconds, milliseconds);
+    EXPECT_EQ(year, 101);
+    EXPECT_EQ(month, 1);
+    EXPECT_EQ(day, 1);
+    EXPECT_EQ(hours, 0);
+    EXPECT_EQ(minutes, 10);
+    EXPECT_EQ(seconds, 0);
 }
 
 TEST(FormatInternetDate, ReadsBackAsTheSameMoment)

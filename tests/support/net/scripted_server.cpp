@@ -51,6 +51,11 @@ ScriptStep ScriptStep::Send(std::string bytes)
     return {Kind::Send, 0, std::move(bytes)};
 }
 
+ScriptStep ScriptStep::Drip(std::string bytes)
+{
+    return {Kind::Drip, 0, std::move(bytes)};
+}
+
 ScriptStep ScriptStep::Hold(std::string name)
 {
     return {Kind::Hold, 0, std::move(name)};
@@ -66,10 +71,25 @@ ScriptStep ScriptStep::Reset()
     return {Kind::Reset, 0, {}};
 }
 
-ScriptedServer::ScriptedServer(std::vector<Script> connections) : FScripts(std::move(connections))
+ScriptedServer::ScriptedServer(std::vector<Script> connections) : ScriptedServer()
+{
+    Start(std::move(connections));
+}
+
+ScriptedServer::ScriptedServer()
 {
     FListener = ListenOnLoopback(16, FPort);
     FStopSignal = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+}
+
+void ScriptedServer::Start(std::vector<Script> connections)
+{
+    FScripts = std::move(connections);
+    // With nothing to play the port refuses at once, before any client can try it.
+    if (FScripts.empty()) {
+        close(FListener);
+        FListener = -1;
+    }
     FThread = std::thread([this] { Run(); });
 }
 
@@ -82,8 +102,10 @@ ScriptedServer::~ScriptedServer()
     FChanged.notify_all();
     const uint64_t one = 1;
     [[maybe_unused]] const ssize_t written = write(FStopSignal, &one, sizeof one);
-    FThread.join();
-    close(FListener);
+    if (FThread.joinable())
+        FThread.join();
+    if (FListener >= 0)
+        close(FListener);
     close(FStopSignal);
 }
 
@@ -104,6 +126,10 @@ void ScriptedServer::Run()
         {
             std::lock_guard<std::mutex> lock(FLock);
             ++FAccepted;
+        }
+        if (index + 1 == FScripts.size()) {
+            close(FListener);
+            FListener = -1;
         }
         Play(index, socket);
         close(socket);
@@ -146,6 +172,16 @@ void ScriptedServer::Play(size_t index, int socket)
             if (!SendAll(socket, step.text, index))
                 return;
             break;
+        case ScriptStep::Kind::Drip: {
+            {
+                std::lock_guard<std::mutex> lock(FLock);
+                FDripping = true;
+            }
+            DripUntilClosed(socket, step.text, index);
+            std::lock_guard<std::mutex> lock(FLock);
+            FDripping = false;
+            break;
+        }
         case ScriptStep::Kind::Hold: {
             std::unique_lock<std::mutex> lock(FLock);
             FHolding = step.text;
@@ -234,6 +270,29 @@ bool ScriptedServer::SendAll(int socket, const std::string& bytes, size_t index)
     return true;
 }
 
+void ScriptedServer::DripUntilClosed(int socket, const std::string& bytes, size_t index)
+{
+    // Goes on where a partial send stopped, so the bytes keep their order.
+    size_t at = 0;
+    for (;;) {
+        const ssize_t n = send(socket, bytes.data() + at, bytes.size() - at, MSG_NOSIGNAL);
+        if (n > 0) {
+            at = (at + static_cast<size_t>(n)) % bytes.size();
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            // The client neither reads nor closes: its own safety limit decides.
+            if (!WaitFor(socket, POLLOUT, "the client to take more bytes", index))
+                return;
+            continue;
+        }
+        // The client closed (a reset or a broken pipe): the drip has done its work.
+        return;
+    }
+}
+
 void ScriptedServer::Drain(int socket, size_t index)
 {
     while (ReceiveSome(socket, index)) {
@@ -266,6 +325,12 @@ bool ScriptedServer::IsHolding(const std::string& name) const
 {
     std::lock_guard<std::mutex> lock(FLock);
     return FHolding == name;
+}
+
+bool ScriptedServer::IsStalling() const
+{
+    std::lock_guard<std::mutex> lock(FLock);
+    return !FHolding.empty() || FDripping;
 }
 
 size_t ScriptedServer::ConnectionCount() const

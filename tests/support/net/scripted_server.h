@@ -16,12 +16,15 @@
 #include <vector>
 
 struct ScriptStep {
-    enum class Kind { ReadCount, ReadUntil, Send, Hold, Close, Reset };
+    enum class Kind { ReadCount, ReadUntil, Send, Drip, Hold, Close, Reset };
 
     // Reads steps consume from where the previous read step ended.
     static ScriptStep Read(size_t count);
     static ScriptStep ReadUntil(std::string marker);
     static ScriptStep Send(std::string bytes);
+    // Sends the bytes again and again, as fast as the client takes them, until the client
+    // closes: an endless head or body.
+    static ScriptStep Drip(std::string bytes);
     static ScriptStep Hold(std::string name);
     // Graceful close: the send direction ends here; the script goes on, and the bytes
     // the client still sends are recorded until it closes too.
@@ -41,9 +44,13 @@ public:
     // One script per connection, in the order the connections are accepted; a
     // connection is accepted only once the script before it has ended. At the end of
     // a script the server records what the client sends until the client closes
-    // (after Reset: nothing more).
+    // (after Reset: nothing more). Once the last script's connection is accepted the
+    // port stops listening, so a connection the scripts do not expect is refused.
     explicit ScriptedServer(std::vector<Script> connections);
+    // Listens without playing yet, so that scripts can name the port: Start plays them.
+    ScriptedServer();
     ~ScriptedServer();
+    void Start(std::vector<Script> connections);
     ScriptedServer(const ScriptedServer&) = delete;
     ScriptedServer& operator=(const ScriptedServer&) = delete;
 
@@ -57,6 +64,8 @@ public:
     // Whether the script stands at Hold(name) now; never waits, so a test may ask from
     // inside the program's own event loop.
     bool IsHolding(const std::string& name) const;
+    // Whether the script stands at a hold or drips now; never waits.
+    bool IsStalling() const;
     // Waits until every script has ended and each of its connections is closed.
     bool Finish();
     // How many connections have been accepted so far.
@@ -74,6 +83,7 @@ private:
     bool WaitFor(int socket, short events, const char* what, size_t index);
     bool ReceiveSome(int socket, size_t index);
     bool SendAll(int socket, const std::string& bytes, size_t index);
+    void DripUntilClosed(int socket, const std::string& bytes, size_t index);
     void Drain(int socket, size_t index);
     void Fail(size_t index, const std::string& why);
 
@@ -88,6 +98,7 @@ private:
     std::vector<std::string> FFailures;
     std::set<std::string> FReleased;
     std::string FHolding;
+    bool FDripping = false;
     size_t FAccepted = 0;
     bool FStopping = false;
     bool FFinished = false;
