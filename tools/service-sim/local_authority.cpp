@@ -47,8 +47,13 @@ void AddExtension(X509* certificate, X509* issuer, int nid, const std::string& v
 
 // A certificate for subject's key, signed with signer's key; issuer is the signer's
 // certificate, or none for a self-signed one.
+std::time_t FromNow(std::chrono::hours offset)
+{
+    return std::time(nullptr) + static_cast<std::time_t>(std::chrono::seconds(offset).count());
+}
+
 std::shared_ptr<X509> NewCertificate(const std::string& commonName, EVP_PKEY* subject, EVP_PKEY* signer,
-                                     X509* issuer, std::chrono::hours from, std::chrono::hours until, bool authority,
+                                     X509* issuer, std::time_t from, std::time_t until, bool authority,
                                      const std::vector<std::string>& names)
 {
     std::shared_ptr<X509> certificate(X509_new(), X509_free);
@@ -61,8 +66,8 @@ std::shared_ptr<X509> NewCertificate(const std::string& commonName, EVP_PKEY* su
     BIGNUM* number = BN_bin2bn(serial, sizeof serial, nullptr);
     BN_to_ASN1_INTEGER(number, X509_get_serialNumber(c));
     BN_free(number);
-    X509_gmtime_adj(X509_getm_notBefore(c), static_cast<long>(std::chrono::seconds(from).count()));
-    X509_gmtime_adj(X509_getm_notAfter(c), static_cast<long>(std::chrono::seconds(until).count()));
+    Check(ASN1_TIME_set(X509_getm_notBefore(c), from) != nullptr && ASN1_TIME_set(X509_getm_notAfter(c), until) != nullptr,
+          "setting the dates");
     X509_set_pubkey(c, subject);
     X509_NAME* name = X509_get_subject_name(c);
     X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_UTF8, reinterpret_cast<const unsigned char*>(commonName.c_str()),
@@ -95,17 +100,23 @@ std::shared_ptr<X509> NewCertificate(const std::string& commonName, EVP_PKEY* su
 LocalAuthority::LocalAuthority(const std::string& commonName)
 {
     FOwn.Key = NewKey();
-    FOwn.Certificate = NewCertificate(commonName, FOwn.Key.get(), FOwn.Key.get(), nullptr, std::chrono::hours(-1),
-                                      std::chrono::hours(24 * 365 * 10), true, {});
+    FOwn.Certificate = NewCertificate(commonName, FOwn.Key.get(), FOwn.Key.get(), nullptr, FromNow(std::chrono::hours(-1)),
+                                      FromNow(std::chrono::hours(24 * 365 * 10)), true, {});
 }
 
 Credential LocalAuthority::Issue(const std::vector<std::string>& names, std::chrono::hours validFrom,
                                  std::chrono::hours validUntil) const
 {
+    return IssueBetween(names, FromNow(validFrom), FromNow(validUntil));
+}
+
+Credential LocalAuthority::IssueBetween(const std::vector<std::string>& names, std::time_t notBefore,
+                                        std::time_t notAfter) const
+{
     Credential issued;
     issued.Key = NewKey();
     issued.Certificate = NewCertificate(names.empty() ? "server" : names.front(), issued.Key.get(), FOwn.Key.get(),
-                                        FOwn.Certificate.get(), validFrom, validUntil, false, names);
+                                        FOwn.Certificate.get(), notBefore, notAfter, false, names);
     return issued;
 }
 
@@ -114,7 +125,7 @@ Credential LocalAuthority::SelfSigned(const std::vector<std::string>& names)
     Credential own;
     own.Key = NewKey();
     own.Certificate = NewCertificate(names.empty() ? "server" : names.front(), own.Key.get(), own.Key.get(), nullptr,
-                                     std::chrono::hours(-1), std::chrono::hours(24 * 365), false, names);
+                                     FromNow(std::chrono::hours(-1)), FromNow(std::chrono::hours(24 * 365)), false, names);
     return own;
 }
 

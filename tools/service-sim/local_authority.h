@@ -5,6 +5,7 @@
 #pragma once
 
 #include <chrono>
+#include <ctime>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,6 +28,9 @@ public:
     // from validFrom to validUntil relative to now (negative: in the past).
     Credential Issue(const std::vector<std::string>& names, std::chrono::hours validFrom = std::chrono::hours(-1),
                      std::chrono::hours validUntil = std::chrono::hours(24 * 365)) const;
+    // The same with fixed dates (seconds since 1970, UTC), so that the dates a test
+    // expects in a message are known beforehand.
+    Credential IssueBetween(const std::vector<std::string>& names, std::time_t notBefore, std::time_t notAfter) const;
     // A certificate for names signed by its own key, trusted by nobody.
     static Credential SelfSigned(const std::vector<std::string>& names);
 

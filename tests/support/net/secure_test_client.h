@@ -12,6 +12,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <stdexcept>
+#include <utility>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -26,8 +28,9 @@ struct TestCertificates {
     std::string caFile =
         (std::filesystem::temp_directory_path() / ("talvira-test-ca-" + std::to_string(getpid()) + ".pem")).string();
     Credential good = authority.Issue(LoopbackNames);
-    Credential expired = authority.Issue(LoopbackNames, std::chrono::hours(-48), std::chrono::hours(-24));
-    Credential notYetValid = authority.Issue(LoopbackNames, std::chrono::hours(24), std::chrono::hours(48));
+    // 2020-01-01 to 2021-01-01 and 2098-01-01 to 2099-01-01, all at 00:00 UTC.
+    Credential expired = authority.IssueBetween(LoopbackNames, 1577836800, 1609459200);
+    Credential notYetValid = authority.IssueBetween(LoopbackNames, 4039372800, 4070908800);
     Credential otherHost = authority.Issue({"www.example.test"});
     Credential addressOnly = authority.Issue({"127.0.0.1"});
     Credential selfSigned = LocalAuthority::SelfSigned(LoopbackNames);
@@ -38,6 +41,27 @@ inline const TestCertificates& Certificates()
 {
     static const TestCertificates certificates;
     return certificates;
+}
+
+// A test credential by the name the exchange cases use; raises std::invalid_argument for
+// an unknown name.
+inline const Credential& CertificateNamed(const std::string& name)
+{
+    const TestCertificates& c = Certificates();
+    const std::pair<const char*, const Credential*> named[] = {
+        {"good", &c.good},
+        {"expired", &c.expired},
+        {"not-yet-valid", &c.notYetValid},
+        {"other-host", &c.otherHost},
+        {"address-only", &c.addressOnly},
+        {"self-signed", &c.selfSigned},
+        {"unknown-authority", &c.unknownAuthority},
+    };
+    for (const auto& [certificateName, credential] : named) {
+        if (name == certificateName)
+            return *credential;
+    }
+    throw std::invalid_argument("unknown certificate: " + name);
 }
 
 // Trusts the test authority besides the system's store.

@@ -107,7 +107,12 @@ TlsStep TlsStep::Reset()
     return step;
 }
 
-TlsScriptedServer::TlsScriptedServer(std::vector<TlsScript> connections) : FScripts(std::move(connections))
+TlsScriptedServer::TlsScriptedServer(std::vector<TlsScript> connections) : TlsScriptedServer()
+{
+    Start(std::move(connections));
+}
+
+TlsScriptedServer::TlsScriptedServer()
 {
     FListener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
@@ -119,6 +124,11 @@ TlsScriptedServer::TlsScriptedServer(std::vector<TlsScript> connections) : FScri
         throw std::runtime_error("TLS test server: cannot listen on 127.0.0.1");
     FPort = ntohs(address.sin_port);
     FStopSignal = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+}
+
+void TlsScriptedServer::Start(std::vector<TlsScript> connections)
+{
+    FScripts = std::move(connections);
     FThread = std::thread([this] { Run(); });
 }
 
@@ -131,7 +141,8 @@ TlsScriptedServer::~TlsScriptedServer()
     FChanged.notify_all();
     const uint64_t one = 1;
     [[maybe_unused]] const ssize_t written = write(FStopSignal, &one, sizeof one);
-    FThread.join();
+    if (FThread.joinable())
+        FThread.join();
     close(FListener);
     close(FStopSignal);
 }
@@ -257,6 +268,14 @@ void TlsScriptedServer::Play(size_t index, Channel& channel)
             return;
         }
         }
+    }
+    // What follows is recorded in the clear only: before a session, the client's bytes
+    // are its hello, which no step read.
+    if (!channel.ssl) {
+        char rest[4096];
+        while (Wait(channel, POLLIN, "the client's close") && recv(channel.socket, rest, sizeof rest, 0) > 0) {
+        }
+        return;
     }
     while (ReceiveSome(channel)) {
     }
@@ -397,8 +416,16 @@ bool TlsScriptedServer::IsHolding(const std::string& name) const
     return FHolding == name;
 }
 
+bool TlsScriptedServer::IsStalling() const
+{
+    std::lock_guard<std::mutex> lock(FLock);
+    return !FHolding.empty();
+}
+
 bool TlsScriptedServer::Finish()
 {
+    if (!FThread.joinable())
+        return true;
     std::unique_lock<std::mutex> lock(FLock);
     return FChanged.wait_for(lock, std::chrono::milliseconds(SafetyLimitMs), [&] { return FFinished; });
 }

@@ -44,7 +44,11 @@ using TlsScript = std::vector<TlsStep>;
 
 class TlsScriptedServer {
 public:
+    // Listens and plays the scripts, one per connection in the order they arrive.
     explicit TlsScriptedServer(std::vector<TlsScript> connections);
+    // Listens without playing yet, so that scripts can name the port: Start plays them.
+    TlsScriptedServer();
+    void Start(std::vector<TlsScript> connections);
     ~TlsScriptedServer();
     TlsScriptedServer(const TlsScriptedServer&) = delete;
     TlsScriptedServer& operator=(const TlsScriptedServer&) = delete;
@@ -55,6 +59,8 @@ public:
     bool WaitUntilHolding(const std::string& name);
     // Never waits, so a test may ask from inside the program's pump.
     bool IsHolding(const std::string& name) const;
+    // Whether the script stands at any hold now.
+    bool IsStalling() const;
     // Waits until every script has ended and its connection is closed.
     bool Finish();
     size_t ConnectionCount() const;
