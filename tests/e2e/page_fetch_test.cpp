@@ -59,7 +59,7 @@ protected:
 
 TEST_F(PageFetchTest, WithTheStopFlagSetNothingHappens)
 {
-    ScriptedServer server({});
+    ScriptedServer server{std::vector<Script>{}};
     stop = true;
     std::string page = "kept";
     EXPECT_FALSE(fetch.FetchPage(Url(server), page));
@@ -110,7 +110,7 @@ TEST_F(PageFetchTest, AnErrorStatusIsAConnectionErrorThatStopsTheRun)
     EXPECT_FALSE(client.IsConnected());
 
     // Once set, the flag refuses every further fetch until a command clears it.
-    ScriptedServer unused({});
+    ScriptedServer unused{std::vector<Script>{}};
     EXPECT_FALSE(fetch.FetchPage(Url(unused), page));
     EXPECT_EQ(unused.Received(0), "");
 }
@@ -166,7 +166,7 @@ TEST_F(PageFetchTest, TheGaugeFollowsTheBody)
 
 TEST_F(PageFetchTest, AScratchFileThatCannotBeCreatedIsNotAConnectionError)
 {
-    ScriptedServer server({});
+    ScriptedServer server{std::vector<Script>{}};
     bool stopFlag = false;
     PageFetch nowhere(client, display, stopFlag, (folder / "missing folder" / "test.html").string());
     std::string page = "old";
