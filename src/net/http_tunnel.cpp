@@ -2,6 +2,7 @@
 // proxy, then TLS with the origin server inside it.
 #include "net/http.h"
 
+#include "net/errors.h"
 #include "net/ssl_io_handler.h"
 
 void TIdCustomHTTP::OpenTunnel(TIdHTTPResponse& response)
@@ -35,10 +36,14 @@ void TIdCustomHTTP::OpenTunnel(TIdHTTPResponse& response)
     }
     FinishWriteCache();
 
-    do {
+    for (int interim = 0;; ++interim) {
+        if (interim > MaxInterimResponses)
+            throw EIdInvalidResponse("More than " + std::to_string(MaxInterimResponses) + " interim responses.");
         response.StatusLine = ReadLine();
         FProtocol->ReadResponseHeaders();
-    } while (response.StatusCode() == 100);
+        if (response.StatusCode() / 100 != 1 || response.StatusCode() == 101)
+            break;
+    }
     if (response.StatusCode() / 100 != 2)
         RaiseStatusError();
 
