@@ -7,12 +7,31 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+MemoryStream::MemoryStream(std::string_view data)
+{
+    Write(data.data(), static_cast<int64_t>(data.size()));
+    FPosition = 0;
+}
+
+void MemoryStream::Reserve(int64_t size)
+{
+    if (size <= FCapacity)
+        return;
+    const int64_t capacity = std::max(size, 2 * FCapacity);
+    char* const memory = static_cast<char*>(std::realloc(FMemory.get(), static_cast<size_t>(capacity)));
+    if (memory == nullptr)
+        throw std::bad_alloc();
+    [[maybe_unused]] char* const moved = FMemory.release();
+    FMemory.reset(memory);
+    FCapacity = capacity;
+}
+
 int64_t MemoryStream::Read(void* buffer, int64_t count)
 {
-    const int64_t available = std::max<int64_t>(0, Size() - FPosition);
+    const int64_t available = std::max<int64_t>(0, FSize - FPosition);
     const int64_t n = std::clamp<int64_t>(count, 0, available);
     if (n > 0)
-        std::memcpy(buffer, FData.data() + FPosition, static_cast<size_t>(n));
+        std::memcpy(buffer, FMemory.get() + FPosition, static_cast<size_t>(n));
     FPosition += n;
     return n;
 }
@@ -21,12 +40,13 @@ int64_t MemoryStream::Write(const void* buffer, int64_t count)
 {
     if (count <= 0)
         return 0;
-    if (FPosition + count > Size()) {
-        FData.resize(static_cast<size_t>(FPosition + count));
-        FPeakSize = std::max(FPeakSize, Size());
-    }
-    std::memcpy(FData.data() + FPosition, buffer, static_cast<size_t>(count));
+    if (FPosition > FSize)
+        SetSize(FPosition);
+    Reserve(FPosition + count);
+    std::memcpy(FMemory.get() + FPosition, buffer, static_cast<size_t>(count));
     FPosition += count;
+    FSize = std::max(FSize, FPosition);
+    FPeakSize = std::max(FPeakSize, FSize);
     return count;
 }
 
@@ -37,9 +57,14 @@ void MemoryStream::SetPosition(int64_t position)
 
 void MemoryStream::SetSize(int64_t size)
 {
-    FData.resize(static_cast<size_t>(std::max<int64_t>(0, size)));
-    FPosition = std::min(FPosition, Size());
-    FPeakSize = std::max(FPeakSize, Size());
+    size = std::max<int64_t>(0, size);
+    if (size > FSize) {
+        Reserve(size);
+        std::memset(FMemory.get() + FSize, 0, static_cast<size_t>(size - FSize));
+    }
+    FSize = size;
+    FPosition = std::min(FPosition, FSize);
+    FPeakSize = std::max(FPeakSize, FSize);
 }
 
 FileStream::FileStream(const std::string& fileName, Mode mode) : FFileName(fileName)

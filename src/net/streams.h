@@ -4,8 +4,11 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 class Stream {
 public:
@@ -23,24 +26,35 @@ public:
     virtual void SetSize(int64_t size) = 0;
 };
 
+// Its bytes grow with realloc, which moves a large block by remapping its pages instead
+// of copying them, so a body of unknown length costs no more than one of known length.
 class MemoryStream : public Stream {
 public:
     MemoryStream() = default;
-    explicit MemoryStream(std::string data) : FData(std::move(data)), FPeakSize(Size()) {}
+    explicit MemoryStream(std::string_view data);
 
     int64_t Read(void* buffer, int64_t count) override;
     int64_t Write(const void* buffer, int64_t count) override;
     int64_t Position() const override { return FPosition; }
     void SetPosition(int64_t position) override;
-    int64_t Size() const override { return static_cast<int64_t>(FData.size()); }
+    int64_t Size() const override { return FSize; }
     void SetSize(int64_t size) override;
 
-    const std::string& Data() const { return FData; }
+    std::string_view Data() const { return {FMemory.get(), static_cast<size_t>(FSize)}; }
     // The largest size it has had: what a writer made it hold at most.
     int64_t PeakSize() const { return FPeakSize; }
 
 private:
-    std::string FData;
+    struct Free {
+        void operator()(char* memory) const { std::free(memory); }
+    };
+
+    // Room for at least size bytes.
+    void Reserve(int64_t size);
+
+    std::unique_ptr<char, Free> FMemory;
+    int64_t FSize = 0;
+    int64_t FCapacity = 0;
     int64_t FPosition = 0;
     int64_t FPeakSize = 0;
 };

@@ -123,6 +123,33 @@ TEST(AntiFreeze, YieldPumpsWhenIdleOrAskedTo)
     }
 }
 
+// Whatever the waits find, the pump runs once the last one is a slice old: a peer that
+// keeps bytes coming cannot keep the window from being pumped.
+TEST(AntiFreeze, PumpsWhenTheLastPumpIsASliceOld)
+{
+    TestMessages messages;
+    TIdAntiFreeze antiFreeze(messages);
+    int64_t now = 1000;
+    antiFreeze.SetClock([&] { return now; });
+
+    now = 1249;
+    TIdAntiFreezeBase::YieldToUI(false);
+    EXPECT_EQ(antiFreeze.MillisecondsUntilPumpDue(), 1);
+    EXPECT_EQ(messages.Pumps(), 0);
+    now = 1250;
+    EXPECT_EQ(antiFreeze.MillisecondsUntilPumpDue(), 0);
+    TIdAntiFreezeBase::YieldToUI(false);
+    EXPECT_EQ(messages.Pumps(), 1);
+    // The pump starts the next slice.
+    EXPECT_EQ(antiFreeze.MillisecondsUntilPumpDue(), 250);
+    now = 1499;
+    TIdAntiFreezeBase::YieldToUI(false);
+    EXPECT_EQ(messages.Pumps(), 1);
+    now = 1500;
+    TIdAntiFreezeBase::YieldToUI(false);
+    EXPECT_EQ(messages.Pumps(), 2);
+}
+
 TEST(AntiFreeze, WithoutPriorityOneWaitingMessageIsHandled)
 {
     TestMessages messages;
@@ -150,6 +177,8 @@ TEST(ReadWait, PumpsWhenASliceFoundNoData)
         TestMessages messages;
         TIdAntiFreeze antiFreeze(messages);
         antiFreeze.OnlyWhenIdle = onlyWhenIdle;
+        // A standing clock: no pump falls due while the test runs, however slowly.
+        antiFreeze.SetClock([] { return int64_t{0}; });
 
         EXPECT_EQ(client.ReadLine(), "ready");
         EXPECT_EQ(messages.Pumps(), onlyWhenIdle ? 0 : 1) << "onlyWhenIdle " << onlyWhenIdle;
@@ -167,6 +196,7 @@ TEST(ReadWait, ALimitedWaitPumpsAfterEveryPass)
     TestMessages messages;
     TIdAntiFreeze antiFreeze(messages);
     antiFreeze.IdleTimeOut = 10;
+    antiFreeze.SetClock([] { return int64_t{0}; });
     client.ReadTimeout = 45;
 
     EXPECT_THROW(client.ReadLine(), EIdReadTimeout);
@@ -262,34 +292,48 @@ INSTANTIATE_TEST_SUITE_P(ReadWait, BodyWait,
                          testing::Values(BodyWaitCase{"Counted", false, true}, BodyWaitCase{"UntilClosed", true, false}),
                          [](const testing::TestParamInfo<BodyWaitCase>& info) { return info.param.name; });
 
+// A loopback connect ends at once and needs no worker; with TryConnectAtOnce off it goes
+// through the worker all the same, so both of the worker's endings are run.
 TEST(ConnectWait, ALoopbackConnectThroughTheWorker)
 {
-    ScriptedServer server({{ScriptStep::Send("hello\n"), ScriptStep::Hold("end")}});
-    TestMessages messages;
-    TIdAntiFreeze antiFreeze(messages);
-    TIdTCPClient client;
-    Open(client, server.Port());
+    for (bool atOnce : {true, false}) {
+        ScriptedServer server({{ScriptStep::Send("hello\n"), ScriptStep::Hold("end")}});
+        TestMessages messages;
+        TIdAntiFreeze antiFreeze(messages);
+        TIdTCPClient client;
+        auto transport = std::make_shared<TIdIOHandlerSocket>();
+        transport->TryConnectAtOnce = atOnce;
+        client.SetIOHandler(transport);
+        Open(client, server.Port());
 
-    EXPECT_TRUE(client.IsConnected());
-    EXPECT_EQ(client.SocketHandler()->SocketHandle()->PeerPort(), server.Port());
-    EXPECT_EQ(client.ReadLine(), "hello");
-    server.Release("end");
+        EXPECT_EQ(transport->LastConnectUsedWorker(), !atOnce);
+        EXPECT_TRUE(client.IsConnected());
+        EXPECT_EQ(transport->SocketHandle()->PeerPort(), server.Port());
+        EXPECT_EQ(client.ReadLine(), "hello");
+        server.Release("end");
+    }
 }
 
 TEST(ConnectWait, ARefusedConnectRaisesTheWorkersMessage)
 {
     for (bool antiFreezeActive : {true, false}) {
-        TestMessages messages;
-        TIdAntiFreeze antiFreeze(messages);
-        antiFreeze.Active = antiFreezeActive;
-        TIdTCPClient client;
-        // With the anti-freeze the connect runs on the worker without a limit of its own;
-        // without it, a limit sends it there.
-        try {
-            Open(client, RefusingPort(), antiFreezeActive ? -1 : 5000);
-            FAIL();
-        } catch (const EIdConnectException& error) {
-            EXPECT_STREQ(error.what(), "Socket Error # 10061\r\nConnection refused.");
+        for (bool atOnce : {true, false}) {
+            TestMessages messages;
+            TIdAntiFreeze antiFreeze(messages);
+            antiFreeze.Active = antiFreezeActive;
+            TIdTCPClient client;
+            auto transport = std::make_shared<TIdIOHandlerSocket>();
+            transport->TryConnectAtOnce = atOnce;
+            client.SetIOHandler(transport);
+            // With the anti-freeze the connect runs on the worker without a limit of its
+            // own; without it, a limit sends it there.
+            try {
+                Open(client, RefusingPort(), antiFreezeActive ? -1 : 5000);
+                FAIL();
+            } catch (const EIdConnectException& error) {
+                EXPECT_STREQ(error.what(), "Socket Error # 10061\r\nConnection refused.");
+            }
+            EXPECT_EQ(transport->LastConnectUsedWorker(), !atOnce);
         }
     }
 }
@@ -338,4 +382,47 @@ TEST(ConnectWait, ACloseFromAPumpAbandonsTheConnect)
     } catch (const EIdNotConnected& error) {
         EXPECT_STREQ(error.what(), "Not Connected");
     }
+}
+
+// --- Writes ---------------------------------------------------------------------------------------
+
+namespace {
+
+// A peer that never takes another byte: every wait for room to send expires.
+class StalledTransport : public TIdIOHandler {
+public:
+    bool SocketOpen() override { return open; }
+    void ShutSocket() override { open = false; }
+    bool WaitReadable(int32_t) override { return false; }
+    bool WaitWritable(int32_t) override { return false; }
+    int32_t ReceiveSome(void*, int32_t) override { return 0; }
+    int32_t SendSome(const void*, int32_t length) override { return length; }
+
+    bool open = true;
+};
+
+} // namespace
+
+// A send that cannot go on pumps the window like a read that waits, and a close from a
+// pump (the Stop button) ends it.
+TEST(WriteWait, AStalledSendPumpsAndACloseFromAPumpEndsIt)
+{
+    TIdTCPConnection connection;
+    auto transport = std::make_shared<StalledTransport>();
+    connection.SetIOHandler(transport);
+    TestMessages messages;
+    messages.handler = [&](int pump) {
+        if (pump == 3)
+            connection.CloseConnection();
+    };
+    TIdAntiFreeze antiFreeze(messages);
+    antiFreeze.IdleTimeOut = 1;
+
+    try {
+        connection.WriteLine("GET / HTTP/1.1");
+        FAIL() << "the send went through";
+    } catch (const EIdNotConnected& error) {
+        EXPECT_STREQ(error.what(), "Not Connected");
+    }
+    EXPECT_EQ(messages.Pumps(), 3);
 }

@@ -91,8 +91,68 @@ INSTANTIATE_TEST_SUITE_P(
         StoreCase{"EmptyValueReplacingStopsSending",
                   {{"a=1; path=/", "a.site.test"}, {"a=; path=/", "a.site.test"}},
                   {{"http://a.site.test/", ""}}},
-        StoreCase{"NoSemicolonNoEqualsNeverSent", {{"justtext", "a.site.test"}}, {{"http://a.site.test/", ""}}}),
+        StoreCase{"NoSemicolonNoEqualsNeverSent", {{"justtext", "a.site.test"}}, {{"http://a.site.test/", ""}}},
+        // No host may set a cookie for a public suffix, which would reach every site
+        // under it; a host that is a suffix itself keeps its own cookies.
+        StoreCase{"PublicSuffixDomainsRefused",
+                  {{"a=1; domain=.com; path=/", "bank.com"},
+                   {"b=2; domain=.co.uk; path=/", "bank.co.uk"},
+                   {"c=3; domain=.test; path=/", "site.test"},
+                   {"own=4; path=/", "bank.com"},
+                   {"self=5; domain=localhost; path=/", "localhost"}},
+                  {{"http://www.bank.com/", "own=4"},
+                   {"http://www.bank.co.uk/", ""},
+                   {"http://a.site.test/", ""},
+                   {"http://localhost/", "self=5"}}},
+        // A CR, LF or other control character in a name or value would end or bend the
+        // Cookie line; a tab is allowed.
+        StoreCase{"ControlCharactersInNameOrValueRefused",
+                  {{"a=1\rX-Injected: yes; path=/", "a.site.test"},
+                   {"b\n=2; path=/", "a.site.test"},
+                   {"c=\x7f; path=/", "a.site.test"},
+                   {"d=\x01; path=/", "a.site.test"},
+                   {"e=x\ty; path=/", "a.site.test"}},
+                  {{"http://a.site.test/", "e=x\ty"}}},
+        StoreCase{"LongerThan4096BytesRefused",
+                  {{"big=" + std::string(4093, 'a') + "; path=/", "a.site.test"},
+                   {"kept=" + std::string(4083, 'b') + "; path=/", "a.site.test"}},
+                  {{"http://a.site.test/", "kept=" + std::string(4083, 'b')}}}),
     [](const testing::TestParamInfo<StoreCase>& info) { return info.param.name; });
+
+// The least recently set cookie of a domain goes once the domain holds more than 50;
+// setting a stored cookie again counts as setting it.
+TEST(CookieStore, FiftyPerDomainTheLeastRecentlySetGoes)
+{
+    TIdCookieManager manager;
+    for (int i = 0; i < 50; ++i)
+        manager.AcceptCookie("c" + std::to_string(i) + "=1; path=/", "a.site.test");
+    manager.AcceptCookie("c0=2; path=/", "a.site.test");
+    manager.AcceptCookie("c50=1; path=/", "a.site.test");
+
+    EXPECT_EQ(manager.Store().StoredCount(), 50);
+    const std::string header = HeaderFor(manager, "http://a.site.test/");
+    EXPECT_NE(header.find("c0=2"), std::string::npos) << header;
+    EXPECT_EQ(header.find("c1="), std::string::npos) << header;
+    EXPECT_NE(header.find("c50=1"), std::string::npos) << header;
+    // The cookies of another domain do not count.
+    manager.AcceptCookie("other=1; path=/", "b.site.test");
+    EXPECT_EQ(manager.Store().StoredCount(), 51);
+}
+
+TEST(CookieStore, ThreeThousandInAllTheLeastRecentlySetGo)
+{
+    TIdCookieManager manager;
+    for (int domain = 0; domain < 61; ++domain) {
+        for (int i = 0; i < 50; ++i)
+            manager.AcceptCookie("c" + std::to_string(i) + "=1; path=/", "d" + std::to_string(domain) + ".test");
+    }
+
+    EXPECT_EQ(manager.Store().StoredCount(), MaxCookies);
+    EXPECT_EQ(manager.Store().Count(), MaxCookies) << "a dropped cookie is destroyed";
+    EXPECT_EQ(HeaderFor(manager, "http://d0.test/"), "");
+    EXPECT_NE(HeaderFor(manager, "http://d1.test/"), "");
+    EXPECT_NE(HeaderFor(manager, "http://d60.test/"), "");
+}
 
 TEST(CookieStore, DomainMatchAtLabelBoundaries)
 {

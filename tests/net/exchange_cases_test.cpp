@@ -329,8 +329,11 @@ std::string NameOf(const testing::TestParamInfo<ExchangeCase>& info)
 template <typename Server, typename MakeScript>
 void PlayOnLoopback(const ExchangeCase& c, MakeScript makeScript)
 {
-    Server servers[2];
-    const CasePorts ports{servers[0].Port(), servers[1].Port()};
+    const std::unique_ptr<Server> listening[2] = {Server::Listening(), Server::Listening()};
+    Server& first = *listening[0];
+    Server& second = *listening[1];
+    Server* const servers[2] = {&first, &second};
+    const CasePorts ports{first.Port(), second.Port()};
     std::vector<decltype(makeScript(c.connections.front(), ports))> scripts[2];
     std::vector<std::string> holds;
     for (const CaseConnection& connection : c.connections) {
@@ -340,8 +343,8 @@ void PlayOnLoopback(const ExchangeCase& c, MakeScript makeScript)
                 holds.push_back(step.text);
         }
     }
-    servers[0].Start(scripts[0]);
-    servers[1].Start(scripts[1]);
+    first.Start(scripts[0]);
+    second.Start(scripts[1]);
 
     CaseClient client(c);
     std::shared_ptr<TIdIOHandlerSocket> workerTransport;
@@ -373,7 +376,7 @@ void PlayOnLoopback(const ExchangeCase& c, MakeScript makeScript)
         case ExchangeCase::Stop::Never:
             return false;
         case ExchangeCase::Stop::InStatusLine:
-            if ((servers[0].IsStalling() || servers[1].IsStalling()) && !headerLineRead && !readingBody)
+            if ((first.IsStalling() || second.IsStalling()) && !headerLineRead && !readingBody)
                 ++stallsSeen;
             return stallsSeen == 2;
         case ExchangeCase::Stop::InHeaders:
@@ -398,17 +401,17 @@ void PlayOnLoopback(const ExchangeCase& c, MakeScript makeScript)
 
     client.http.CloseConnection();
     for (const std::string& hold : holds) {
-        servers[0].Release(hold);
-        servers[1].Release(hold);
+        first.Release(hold);
+        second.Release(hold);
     }
     size_t played[2] = {0, 0};
-    for (Server& server : servers) {
-        EXPECT_TRUE(server.Finish()) << "a scripted connection was never made";
-        EXPECT_EQ(server.Failures(), std::vector<std::string>{});
+    for (Server* server : servers) {
+        EXPECT_TRUE(server->Finish()) << "a scripted connection was never made";
+        EXPECT_EQ(server->Failures(), std::vector<std::string>{});
     }
     for (size_t i = 0; i < c.connections.size(); ++i) {
         const CaseConnection& connection = c.connections[i];
-        EXPECT_EQ(servers[connection.server].Received(played[connection.server]++), ExpectedRequests(connection, ports))
+        EXPECT_EQ(servers[connection.server]->Received(played[connection.server]++), ExpectedRequests(connection, ports))
             << "connection " << i + 1;
     }
 }

@@ -71,15 +71,19 @@ ScriptStep ScriptStep::Reset()
     return {Kind::Reset, 0, {}};
 }
 
-ScriptedServer::ScriptedServer(std::vector<Script> connections) : ScriptedServer()
+ScriptedServer::ScriptedServer(std::vector<Script> connections) : ScriptedServer(std::move(connections), true) {}
+
+std::unique_ptr<ScriptedServer> ScriptedServer::Listening()
 {
-    Start(std::move(connections));
+    return std::unique_ptr<ScriptedServer>(new ScriptedServer({}, false));
 }
 
-ScriptedServer::ScriptedServer()
+ScriptedServer::ScriptedServer(std::vector<Script> connections, bool start)
 {
     FListener = ListenOnLoopback(16, FPort);
     FStopSignal = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (start)
+        Start(std::move(connections));
 }
 
 void ScriptedServer::Start(std::vector<Script> connections)

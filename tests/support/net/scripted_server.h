@@ -9,6 +9,7 @@
 
 #include <condition_variable>
 #include <cstddef>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -47,8 +48,9 @@ public:
     // (after Reset: nothing more). Once the last script's connection is accepted the
     // port stops listening, so a connection the scripts do not expect is refused.
     explicit ScriptedServer(std::vector<Script> connections);
-    // Listens without playing yet, so that scripts can name the port: Start plays them.
-    ScriptedServer();
+    // A server that listens without playing yet, so that scripts can name its port:
+    // Start plays them.
+    static std::unique_ptr<ScriptedServer> Listening();
     ~ScriptedServer();
     void Start(std::vector<Script> connections);
     ScriptedServer(const ScriptedServer&) = delete;
@@ -78,6 +80,7 @@ public:
     std::vector<std::string> Failures() const;
 
 private:
+    ScriptedServer(std::vector<Script> connections, bool start);
     void Run();
     void Play(size_t index, int socket);
     bool WaitFor(int socket, short events, const char* what, size_t index);

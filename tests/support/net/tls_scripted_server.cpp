@@ -112,6 +112,11 @@ TlsScriptedServer::TlsScriptedServer(std::vector<TlsScript> connections) : TlsSc
     Start(std::move(connections));
 }
 
+std::unique_ptr<TlsScriptedServer> TlsScriptedServer::Listening()
+{
+    return std::unique_ptr<TlsScriptedServer>(new TlsScriptedServer());
+}
+
 TlsScriptedServer::TlsScriptedServer()
 {
     FListener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);

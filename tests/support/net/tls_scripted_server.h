@@ -10,6 +10,7 @@
 #include "local_authority.h"
 
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -46,8 +47,9 @@ class TlsScriptedServer {
 public:
     // Listens and plays the scripts, one per connection in the order they arrive.
     explicit TlsScriptedServer(std::vector<TlsScript> connections);
-    // Listens without playing yet, so that scripts can name the port: Start plays them.
-    TlsScriptedServer();
+    // A server that listens without playing yet, so that scripts can name its port:
+    // Start plays them.
+    static std::unique_ptr<TlsScriptedServer> Listening();
     void Start(std::vector<TlsScript> connections);
     ~TlsScriptedServer();
     TlsScriptedServer(const TlsScriptedServer&) = delete;
@@ -70,6 +72,8 @@ public:
 
 private:
     struct Channel;
+
+    TlsScriptedServer();
 
     void Run();
     void Play(size_t index, Channel& channel);
