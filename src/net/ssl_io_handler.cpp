@@ -97,9 +97,11 @@ void TIdSSLIOHandlerSocket::StartSSL(const std::string& hostName)
     FRefusal.clear();
     FSSL = NewClientSession(context, handle->SocketValue(), hostName, FRefusal);
     // Every write is a whole TLS record (a flight of the handshake, a request head):
-    // waiting for the peer's acknowledgement before sending it would only add delay.
+    // waiting for the peer's acknowledgement before sending it would only add delay. A
+    // socket the peer has already reset may refuse the option; the handshake then tells
+    // what happened.
     TIdStack& stack = *TIdStack::StackInstance();
-    stack.CheckSocketResult(stack.WSSetNoDelay(handle->SocketValue()));
+    stack.WSSetNoDelay(handle->SocketValue());
     const int flags = fcntl(handle->SocketValue(), F_GETFL);
     if (flags < 0 || fcntl(handle->SocketValue(), F_SETFL, flags | O_NONBLOCK) < 0)
         stack.ThrowSocketError(TIdStack::WinSockErrorNumber(errno));

@@ -142,6 +142,8 @@ bool ApplyStep(CaseConnection& connection, const LogicalLine& line)
         connection.steps.push_back({Kind::Close, {}, {}});
     } else if (line.keyword == "reset") {
         connection.steps.push_back({Kind::Reset, {}, {}});
+    } else if (line.keyword == "hello") {
+        connection.steps.push_back({Kind::Hello, {}, {}});
     } else if (line.keyword == "handshake") {
         connection.steps.push_back({Kind::Handshake, line.value, {}});
     } else if (line.keyword == "refuse") {
@@ -234,10 +236,10 @@ std::string TlsStepProblem(const ExchangeCase& c)
     using Kind = CaseStep::Kind;
     for (const CaseConnection& connection : c.connections) {
         for (const CaseStep& step : connection.steps) {
-            const bool tlsOnly = step.kind == Kind::Handshake || step.kind == Kind::Refuse || step.kind == Kind::Cut ||
-                                 step.kind == Kind::SendRaw;
+            const bool tlsOnly = step.kind == Kind::Hello || step.kind == Kind::Handshake || step.kind == Kind::Refuse ||
+                                 step.kind == Kind::Cut || step.kind == Kind::SendRaw;
             if (tlsOnly && !c.tls)
-                return "case at line " + std::to_string(c.line) + ": handshake, refuse, cut and send-raw need tls";
+                return "case at line " + std::to_string(c.line) + ": hello, handshake, refuse, cut and send-raw need tls";
             if (step.kind == Kind::Drip && c.tls)
                 return "case at line " + std::to_string(c.line) + ": the TLS peer does not drip";
         }

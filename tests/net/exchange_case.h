@@ -19,8 +19,8 @@ struct CasePorts {
 };
 
 struct CaseStep {
-    // Handshake, Refuse, Cut and SendRaw belong to servers that speak TLS.
-    enum class Kind { Request, RequestRaw, Send, Drip, Hold, Close, Reset, Handshake, Refuse, Cut, SendRaw };
+    // Hello, Handshake, Refuse, Cut and SendRaw belong to servers that speak TLS.
+    enum class Kind { Request, RequestRaw, Send, Drip, Hold, Close, Reset, Hello, Handshake, Refuse, Cut, SendRaw };
     Kind kind;
     // Request: the target; RequestRaw, Send, Drip, SendRaw: the bytes; Hold: the name;
     // Handshake, Refuse: the certificate's name.

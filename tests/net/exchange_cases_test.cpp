@@ -83,6 +83,7 @@ Script ServerScript(const CaseConnection& connection, const CasePorts& ports)
         case CaseStep::Kind::Reset:
             script.push_back(ScriptStep::Reset());
             break;
+        case CaseStep::Kind::Hello:
         case CaseStep::Kind::Handshake:
         case CaseStep::Kind::Refuse:
         case CaseStep::Kind::Cut:
@@ -109,6 +110,9 @@ TlsScript TlsServerScript(const CaseConnection& connection, const CasePorts& por
             break;
         case CaseStep::Kind::SendRaw:
             script.push_back(TlsStep::SendRaw(ExpandCaseBytes(step.text, ports)));
+            break;
+        case CaseStep::Kind::Hello:
+            script.push_back(TlsStep::AwaitHello());
             break;
         case CaseStep::Kind::Hold:
             script.push_back(TlsStep::Hold(step.text));

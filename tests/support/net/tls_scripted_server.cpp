@@ -53,6 +53,13 @@ TlsStep TlsStep::ReadUntil(std::string marker)
     return step;
 }
 
+TlsStep TlsStep::AwaitHello()
+{
+    TlsStep step;
+    step.kind = Kind::AwaitHello;
+    return step;
+}
+
 TlsStep TlsStep::Send(std::string bytes)
 {
     TlsStep step;
@@ -226,6 +233,14 @@ void TlsScriptedServer::Play(size_t index, Channel& channel)
                 }
             }
             break;
+        case TlsStep::Kind::AwaitHello: {
+            char first;
+            if (!Wait(channel, POLLIN, "the client's hello") || recv(channel.socket, &first, 1, MSG_PEEK) != 1) {
+                Fail(index, "the client sent no hello");
+                return;
+            }
+            break;
+        }
         case TlsStep::Kind::Send:
             if (!SendAll(channel, step.text))
                 return;

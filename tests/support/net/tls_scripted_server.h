@@ -18,10 +18,13 @@
 #include <vector>
 
 struct TlsStep {
-    enum class Kind { ReadCount, ReadUntil, Send, SendRaw, Hold, Handshake, CloseNotify, CloseWithoutNotify, Reset };
+    enum class Kind { ReadCount, ReadUntil, AwaitHello, Send, SendRaw, Hold, Handshake, CloseNotify, CloseWithoutNotify, Reset };
 
     static TlsStep Read(size_t count);
     static TlsStep ReadUntil(std::string marker);
+    // Waits until the client's first bytes (its TLS hello) have arrived, leaving them
+    // unread and unrecorded: what follows then happens after the client's connect.
+    static TlsStep AwaitHello();
     static TlsStep Send(std::string bytes);
     // Bytes put on the socket as they are, past the TLS session: a forged record.
     static TlsStep SendRaw(std::string bytes);
