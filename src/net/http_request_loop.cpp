@@ -196,6 +196,9 @@ void TIdCustomHTTP::EnsureConnected(TIdHTTPResponse& response)
     if (!KeepConnection(response))
         CloseItself();
     PollPeerClosed(false);
+    // The poll pumps: a Stop handled there ends the request before a new connection.
+    if (FClosedFromOutside)
+        throw EIdNotConnected();
     if (!IsConnected())
         OpenConnection(ReadTimeout);
 }
