@@ -2,7 +2,7 @@
 
 #include "config/ini_file.h"
 
-ServiceAddresses ReadServiceAddresses(const IniFile& settings)
+ServiceAddresses ReadServiceAddresses(const IniFile& settings, const std::string& programFolder)
 {
     ServiceAddresses addresses;
     const auto read = [&](const char* key, std::string& root) {
@@ -17,5 +17,8 @@ ServiceAddresses ReadServiceAddresses(const IniFile& settings)
     read("GoogleURL", addresses.GoogleURL);
     read("YahooURL", addresses.YahooURL);
     read("MsnURL", addresses.MsnURL);
+    addresses.CAFile = settings.ReadString("Services", "CAFile");
+    if (!addresses.CAFile.empty() && addresses.CAFile.find('/') == std::string::npos)
+        addresses.CAFile = programFolder + addresses.CAFile;
     return addresses;
 }

@@ -11,8 +11,11 @@ struct ServiceAddresses {
     std::string GoogleURL = "http://www.google.com";
     std::string YahooURL = "http://search.yahoo.com";
     std::string MsnURL = "http://search.msn.com";
+    // A PEM file of authorities trusted for https beside the system's; empty: none.
+    std::string CAFile;
 };
 
-// Keys "SuggestURL", "GoogleURL", "YahooURL" and "MsnURL", trailing "/" dropped; a
-// missing or empty key keeps the public root.
-ServiceAddresses ReadServiceAddresses(const IniFile& settings);
+// Keys "SuggestURL", "GoogleURL", "YahooURL" and "MsnURL", trailing "/" dropped; a missing or empty key keeps
+// the public root. Key "CAFile": a name without a folder lies in programFolder (which
+// ends with its separator).
+ServiceAddresses ReadServiceAddresses(const IniFile& settings, const std::string& programFolder = {});

@@ -4,6 +4,7 @@
 #include "core/page_text.h"
 #include "net/errors.h"
 #include "net/http.h"
+#include "net/ssl_errors.h"
 #include "net/streams.h"
 
 #include <memory>
@@ -79,10 +80,14 @@ bool PageFetch::FetchPage(const std::string& url, std::string& page)
         FDisplay.ShowMainStatus("Process completed sucessfull!");
         FFetching = false;
         return true;
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
         FStopRequested = true;
         FClient.CloseConnection();
-        FDisplay.ShowMainStatus("Connection error, check if you are connected and url exists.");
+        // A secure connection that failed says why (a refused certificate above all):
+        // "check if you are connected" would send the user the wrong way.
+        FDisplay.ShowMainStatus(dynamic_cast<const EIdOpenSSLError*>(&error)
+                                    ? error.what()
+                                    : "Connection error, check if you are connected and url exists.");
         CutToWritten(scratch.get());
         scratch.reset();
         page.clear();

@@ -24,6 +24,7 @@
 #include "gui/skin.h"
 #include "gui/status_bar.h"
 #include "gui/text_bytes.h"
+#include "net/ssl_io_handler.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -244,12 +245,16 @@ void TfrmMain::FormCreate()
     QMetaObject::invokeMethod(this, AtHandlerEdge([this] { LoadSettings(); }), Qt::QueuedConnection);
     IdHTTP1.HandleRedirects = true;
     IdAntiFreeze1.IdleTimeOut = RunPumpInterval;
+    // https goes through the secure transport; its CA file comes with the settings.
+    FSecureHandler = std::make_shared<TIdSSLIOHandlerSocket>();
+    IdHTTP1.SetIOHandler(FSecureHandler);
     FPageFetch = std::make_unique<PageFetch>(IdHTTP1, *this, FStopRequested, ScratchFileName());
 }
 
 void TfrmMain::LoadSettings()
 {
-    FServices = ReadServiceAddresses(IniFile(FFolder + "dbconfig.dat"));
+    FServices = ReadServiceAddresses(IniFile(FFolder + "dbconfig.dat"), FFolder);
+    FSecureHandler->CAFile = FServices.CAFile;
     const std::vector<std::string> failures = LoadBranding(FFolder, *FRandom, *this, FBranding);
     // The window is already shown: the banner is centred in its strip as it is now.
     layout()->activate();

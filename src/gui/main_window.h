@@ -35,6 +35,7 @@ class Gauge;
 class LinkLabel;
 class BannerPicture;
 class AnimatedBanner;
+class TIdSSLIOHandlerSocket;
 class StatusBar;
 
 // Where the window finds its settings file and the files it names, how it draws the
@@ -157,6 +158,7 @@ private:
     QtMessageQueue FMessageQueue;
     TIdAntiFreeze IdAntiFreeze1{FMessageQueue};
     TIdHTTP IdHTTP1;
+    std::shared_ptr<TIdSSLIOHandlerSocket> FSecureHandler;
     std::unique_ptr<PageFetch> FPageFetch;
 
     RepaintThrottle FRepaints{*this};

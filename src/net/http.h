@@ -18,6 +18,7 @@
 
 class TIdCookieManager;
 class TIdCustomHTTP;
+class TIdSSLIOHandlerSocket;
 
 // How long a body that is read only to be thrown away (a redirect's, or one before an
 // authorization retry) may keep the next request waiting.
@@ -147,9 +148,15 @@ protected:
     void RunRequest(TIdHTTPMethod method, const std::string& url, Stream* uploadStream, Stream* destination);
     void OpenAndSend(TIdHTTPRequest& request, TIdHTTPResponse& response);
     // Points Host and Port at the current URI (or the proxy), closing a connection to
-    // another peer. A port outside 1-65535 raises EIdInvalidRequest; any protocol but
-    // "http" raises EIdIOHandlerPropInvalid: there is no secure transport.
+    // another peer, and puts an assigned secure transport into encrypted mode for
+    // "https" and into plain mode otherwise. A port outside 1-65535 raises
+    // EIdInvalidRequest; "https" without a secure transport, and any protocol but http
+    // and https, raise EIdIOHandlerPropInvalid.
     TIdHTTPRoute ChooseRoute();
+    // Through the proxy: the CONNECT exchange for the current URI's host and port, then
+    // the TLS handshake with that host inside the tunnel. A tunnel kept open to the same
+    // origin is used again. A refusal by the proxy raises its status error.
+    void OpenTunnel(TIdHTTPResponse& response);
     // Closes a connection the last response does not keep, notices a peer that closed
     // an idle one, and connects when not connected.
     void EnsureConnected(TIdHTTPResponse& response);
@@ -200,8 +207,17 @@ private:
                          const TIdOnSelectAuthorization& onSelect, const TIdOnAuthorization& onAuthorization,
                          std::string& username, std::string& password);
 
+    // The assigned transport when it is a secure one.
+    TIdSSLIOHandlerSocket* SecureHandler() const;
+    // Closes a kept connection of the other kind, then sets the secure transport's mode.
+    void UseEncryption(bool encrypted);
+    // host:port of the current URI, as the CONNECT request names it.
+    std::string TunnelTarget() const { return FCurrentUri.Host + ":" + FCurrentUri.PortText; }
+
     TIdURI FCurrentUri;
     std::unique_ptr<TIdHTTPProtocol> FProtocol;
+    // The origin the open tunnel leads to; empty when no tunnel is open.
+    std::string FTunnelTarget;
     int32_t FRedirectsTaken = 0;
     int32_t FAuthAttempts = 0;
     int32_t FProxyAuthAttempts = 0;

@@ -46,6 +46,7 @@ void TIdCustomHTTP::CloseItself()
 void TIdCustomHTTP::NotifyDisconnected()
 {
     TIdTCPClient::NotifyDisconnected();
+    FTunnelTarget.clear();
     TIdHTTPRequest& request = FProtocol->Request;
     if (request.Authenticator && request.Authenticator->StepsComplete())
         request.Authenticator.reset();

@@ -2,6 +2,7 @@
 // from every response and attaches to every request.
 #include "net/cookies.h"
 #include "net/http.h"
+#include "net/ssl_io_handler.h"
 
 void TIdCustomHTTP::SetCookieManager(TIdCookieManager* manager)
 {
@@ -42,8 +43,10 @@ void TIdCustomHTTP::AttachCookies(TIdURI& uri, TIdHTTPRequest& request)
 {
     if (!FCookieManager)
         return;
-    // There is no secure transport, so "secure" cookies are never sent.
-    const std::string text = FCookieManager->BuildCookieHeader(uri, false);
+    // A "secure" cookie goes only where the bytes are encrypted: a secure transport in
+    // plain mode would let it leak over http.
+    const TIdSSLIOHandlerSocket* handler = SecureHandler();
+    const std::string text = FCookieManager->BuildCookieHeader(uri, handler && handler->Encrypted());
     if (!text.empty())
         request.RawLines.SetValueOf("Cookie", text);
 }

@@ -35,7 +35,9 @@ const char* MethodWord(TIdHTTPMethod method)
 void TIdHTTPProtocol::SendRequestHead(TIdURI* uri)
 {
     Request.ComposeHeaders();
-    FClient.ProxyParams.ComposeHeaders(Request.RawLines);
+    // Inside a tunnel the origin server reads the head: the proxy's credentials stay out.
+    if (Request.Route != TIdHTTPRoute::rkProxyTunnel)
+        FClient.ProxyParams.ComposeHeaders(Request.RawLines);
     if (uri)
         FClient.AttachCookies(*uri, Request);
     for (const std::string& line : Request.RawLines.Lines()) {

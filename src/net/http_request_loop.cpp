@@ -4,6 +4,7 @@
 
 #include "net/errors.h"
 #include "net/number_text.h"
+#include "net/ssl_io_handler.h"
 #include "net/text_case.h"
 
 namespace {
@@ -108,18 +109,42 @@ void TIdCustomHTTP::OpenAndSend(TIdHTTPRequest& request, TIdHTTPResponse& respon
     if (request.Route == TIdHTTPRoute::rkProxy)
         request.Target = EscapeRequestTarget(FCurrentUri.PlainUri());
 
-    if (ProtocolVersion == TIdHTTPProtocolVersion::pv1_0 && request.Connection.empty()) {
+    if (request.Route == TIdHTTPRoute::rkDirectTls || request.Route == TIdHTTPRoute::rkProxyTunnel) {
+        request.Connection.clear();
+    } else if (ProtocolVersion == TIdHTTPProtocolVersion::pv1_0 && request.Connection.empty()) {
         if (request.Route == TIdHTTPRoute::rkDirect)
             request.Connection = "keep-alive";
         else
             request.ProxyConnection = "keep-alive";
     }
 
-    EnsureConnected(response);
+    if (request.Route == TIdHTTPRoute::rkProxyTunnel)
+        OpenTunnel(response);
+    else
+        EnsureConnected(response);
     FProtocol->SendRequestHead(&FCurrentUri);
     if ((request.RequestMethod == TIdHTTPMethod::hmPost || request.RequestMethod == TIdHTTPMethod::hmPut) &&
         request.UploadStream)
         WriteFromStream(*request.UploadStream);
+}
+
+TIdSSLIOHandlerSocket* TIdCustomHTTP::SecureHandler() const
+{
+    return dynamic_cast<TIdSSLIOHandlerSocket*>(FIOHandler.get());
+}
+
+void TIdCustomHTTP::UseEncryption(bool encrypted)
+{
+    TIdSSLIOHandlerSocket* handler = SecureHandler();
+    if (!handler) {
+        if (encrypted)
+            throw EIdIOHandlerPropInvalid();
+        return;
+    }
+    // A kept connection never changes between plain and encrypted under a request.
+    if (handler->PassThrough == encrypted && IsConnected())
+        CloseItself();
+    handler->PassThrough = !encrypted;
 }
 
 TIdHTTPRoute TIdCustomHTTP::ChooseRoute()
@@ -134,10 +159,16 @@ TIdHTTPRoute TIdCustomHTTP::ChooseRoute()
             TIdTCPClient::SetHost(ProxyParams.ProxyServer());
             TIdTCPClient::SetPort(ProxyParams.ProxyPort());
         }
-        // A tunnel through the proxy needs a secure transport, which this client lacks.
-        if (secure)
+        if (!secure) {
+            UseEncryption(false);
+            return TIdHTTPRoute::rkProxy;
+        }
+        if (!SecureHandler())
             throw EIdIOHandlerPropInvalid();
-        return TIdHTTPRoute::rkProxy;
+        // A tunnel goes to one origin server only.
+        if (IsConnected() && (!SecureHandler()->Encrypted() || !SameTextAscii(FTunnelTarget, TunnelTarget())))
+            CloseItself();
+        return TIdHTTPRoute::rkProxyTunnel;
     }
 
     const int32_t port = StrToInt(FCurrentUri.PortText);
@@ -151,12 +182,13 @@ TIdHTTPRoute TIdCustomHTTP::ChooseRoute()
         SetHost(FCurrentUri.Host);
         SetPort(port);
     }
-    // There is no secure transport: every "https" URL, a redirect target too, ends here,
-    // and so does every other protocol (a redirect to "ftp:" or "file:" is not fetched as
-    // HTTP from whatever host and port are current).
-    if (secure || !SameTextAscii(FCurrentUri.Protocol, "HTTP"))
+    // Any protocol but http and https is refused (a redirect to "ftp:" or "file:" is
+    // not fetched as HTTP from whatever host and port are current); https needs the
+    // secure transport.
+    if (!secure && !SameTextAscii(FCurrentUri.Protocol, "HTTP"))
         throw EIdIOHandlerPropInvalid();
-    return TIdHTTPRoute::rkDirect;
+    UseEncryption(secure);
+    return secure ? TIdHTTPRoute::rkDirectTls : TIdHTTPRoute::rkDirect;
 }
 
 void TIdCustomHTTP::EnsureConnected(TIdHTTPResponse& response)

@@ -63,7 +63,12 @@ void PrepareTarget(TIdURI& currentUri, TIdHTTPRequest& request, TIdHTTPProtocolV
     currentUri.QueryPart = uri.QueryPart;
     if (!uri.Host.empty())
         currentUri.Host = uri.Host;
-    currentUri.Protocol = uri.Protocol.empty() ? "http" : uri.Protocol;
+    // A URL without a protocol (a relative redirect) stays encrypted after https: taking
+    // it for http would send the request, and the page, in the clear.
+    if (!uri.Protocol.empty())
+        currentUri.Protocol = uri.Protocol;
+    else if (!SameTextAscii(currentUri.Protocol, "https"))
+        currentUri.Protocol = "http";
 
     if (!uri.PortText.empty()) {
         currentUri.PortText = uri.PortText;

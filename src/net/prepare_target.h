@@ -12,7 +12,8 @@
 // its %XX escape; CR, LF or NUL raise EIdInvalidRequest, and so does a blank or control
 // character in the host), its Username and Password (from the URL's
 // user info), ContentLength (the upload size for POST and PUT, else -1) and Host
-// (host, plus ":" and port unless the port is 80). A URL without a port keeps a port
+// (host, plus ":" and port unless the port is 80). A URL without a protocol is http,
+// unless the current URI is https, which it keeps. A URL without a port keeps a port
 // other than 0, 80 and 443 from the current URI, and otherwise takes its protocol's
 // default. Raises EIdUnknownProtocol for a protocol other than http or https that needs
 // a default port, and EIdException for OPTIONS, TRACE, PUT and DELETE under HTTP 1.0.

@@ -158,7 +158,9 @@ TEST_F(GatherWindowTest, StopClicksWhileConnecting)
     UnansweredPort nowhere;
     OpenWindow("http://127.0.0.1:" + std::to_string(nowhere.Port()), {"a", "b"});
     bool connecting = false;
-    window->HttpClient().OnStatus = [&](TIdComponent&, TIdStatus status, const std::string&) {
+    // The window's client has its transport assigned (the secure one, plain for http), so
+    // the connect's status comes from that transport.
+    window->HttpClient().IOHandler()->OnStatus = [&](TIdComponent&, TIdStatus status, const std::string&) {
         if (status == hsConnecting)
             connecting = true;
     };

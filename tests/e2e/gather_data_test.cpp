@@ -210,4 +210,27 @@ TEST_F(GatherDataTest, CountsFromTheServiceSimulator)
     }
 }
 
+// The same figures over https, the simulator's authority trusted through CAFile.
+TEST_F(GatherDataTest, CountsFromTheServiceSimulatorOverHttps)
+{
+    SimulatorProcess simulator;
+    ASSERT_FALSE(simulator.HttpsRoot().ends_with(":0"));
+    OpenWindow(simulator.HttpsRoot(), {"golf clubs"}, simulator.CAFile());
+    GatherData(true);
+    EXPECT_EQ(Counts(0)[0], "229,000,000");
+    EXPECT_EQ(MainStatus(), "Process completed sucessfull!");
+}
+
+// Without CAFile the simulator's authority is unknown: the run stops at its first
+// request and the status bar says why.
+TEST_F(GatherDataTest, AnUntrustedCertificateStopsTheRunSayingWhy)
+{
+    SimulatorProcess simulator;
+    OpenWindow(simulator.HttpsRoot(), {"golf clubs"});
+    GatherData(true);
+    EXPECT_EQ(Counts(0), (std::vector<std::string>{"", "", ""}));
+    EXPECT_EQ(MainStatus(),
+              "Certificate of 127.0.0.1 refused: issued by an unknown authority (\"service-sim local CA\").");
+}
+
 } // namespace

@@ -75,9 +75,11 @@ protected:
 
     static std::string Settings() { return ExecutableDirectory() + "dbconfig.dat"; }
 
-    void OpenWindow(const std::string& root, const std::vector<std::string>& keywords)
+    // caFile, when given, becomes the CAFile of the settings.
+    void OpenWindow(const std::string& root, const std::vector<std::string>& keywords, const std::string& caFile = {})
     {
-        OpenWindowWithSettings("[Services]\nGoogleURL=" + root + "\nYahooURL=" + root + "\nMsnURL=" + root + "\n",
+        OpenWindowWithSettings("[Services]\nGoogleURL=" + root + "\nYahooURL=" + root + "\nMsnURL=" + root + "\n" +
+                                   (caFile.empty() ? "" : "CAFile=" + caFile + "\n"),
                                keywords);
     }
 

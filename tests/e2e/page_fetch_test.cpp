@@ -4,6 +4,7 @@
 #include "net/streams.h"
 #include "support/core/recording_display.h"
 #include "support/net/scripted_server.h"
+#include "support/net/secure_test_client.h"
 
 #include <gtest/gtest.h>
 
@@ -58,7 +59,7 @@ protected:
 
 TEST_F(PageFetchTest, WithTheStopFlagSetNothingHappens)
 {
-    ScriptedServer server({});
+    ScriptedServer server{std::vector<Script>{}};
     stop = true;
     std::string page = "kept";
     EXPECT_FALSE(fetch.FetchPage(Url(server), page));
@@ -109,7 +110,7 @@ TEST_F(PageFetchTest, AnErrorStatusIsAConnectionErrorThatStopsTheRun)
     EXPECT_FALSE(client.IsConnected());
 
     // Once set, the flag refuses every further fetch until a command clears it.
-    ScriptedServer unused({});
+    ScriptedServer unused{std::vector<Script>{}};
     EXPECT_FALSE(fetch.FetchPage(Url(unused), page));
     EXPECT_EQ(unused.Received(0), "");
 }
@@ -165,7 +166,7 @@ TEST_F(PageFetchTest, TheGaugeFollowsTheBody)
 
 TEST_F(PageFetchTest, AScratchFileThatCannotBeCreatedIsNotAConnectionError)
 {
-    ScriptedServer server({});
+    ScriptedServer server{std::vector<Script>{}};
     bool stopFlag = false;
     PageFetch nowhere(client, display, stopFlag, (folder / "missing folder" / "test.html").string());
     std::string page = "old";
@@ -175,3 +176,34 @@ TEST_F(PageFetchTest, AScratchFileThatCannotBeCreatedIsNotAConnectionError)
 }
 
 } // namespace
+
+// Over https the status says why the secure connection failed, so the user can tell a
+// refused certificate from a missing network.
+TEST_F(PageFetchTest, ASecureFetchThatFailsSaysWhyInTheStatus)
+{
+    auto handler = std::make_shared<TIdSSLIOHandlerSocket>();
+    handler->CAFile = Certificates().caFile;
+    client.SetIOHandler(handler);
+    const struct {
+        TlsScript script;
+        std::string status;
+    } cases[] = {
+        {Refuse(Certificates().selfSigned),
+         "Certificate of 127.0.0.1 refused: self-signed, not issued by a trusted authority."},
+        {Refuse(Certificates().otherHost),
+         "Certificate of 127.0.0.1 refused: wrong host, it is made out for www.example.test."},
+        {Answer(Certificates().good, "HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nhello",
+                TlsStep::CloseWithoutNotify()),
+         "The secure connection with 127.0.0.1 ended without its TLS close: the page may have been cut short."},
+    };
+    for (const auto& c : cases) {
+        TlsScriptedServer server({c.script});
+        stop = false;
+        std::string page;
+        EXPECT_FALSE(fetch.FetchPage(HttpsUrl(server, "/page"), page));
+        EXPECT_TRUE(stop);
+        EXPECT_EQ(display.MainStatus.back(), c.status);
+        EXPECT_TRUE(server.Finish());
+        EXPECT_EQ(server.Failures(), std::vector<std::string>{});
+    }
+}

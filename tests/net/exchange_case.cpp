@@ -100,6 +100,8 @@ void ApplyCaseSetting(ExchangeCase& c, const LogicalLine& line)
         c.version = value == "1.0" ? TIdHTTPProtocolVersion::pv1_0 : TIdHTTPProtocolVersion::pv1_1;
     } else if (line.keyword == "through-proxy") {
         c.throughProxy = true;
+    } else if (line.keyword == "tls") {
+        c.tls = true;
     } else if (line.keyword == "recv-buffer") {
         c.recvBufferSize = static_cast<int32_t>(ReadNumber(value));
     } else if (line.keyword == "connect-through-worker") {
@@ -140,6 +142,16 @@ bool ApplyStep(CaseConnection& connection, const LogicalLine& line)
         connection.steps.push_back({Kind::Close, {}, {}});
     } else if (line.keyword == "reset") {
         connection.steps.push_back({Kind::Reset, {}, {}});
+    } else if (line.keyword == "hello") {
+        connection.steps.push_back({Kind::Hello, {}, {}});
+    } else if (line.keyword == "handshake") {
+        connection.steps.push_back({Kind::Handshake, line.value, {}});
+    } else if (line.keyword == "refuse") {
+        connection.steps.push_back({Kind::Refuse, line.value, {}});
+    } else if (line.keyword == "cut") {
+        connection.steps.push_back({Kind::Cut, {}, {}});
+    } else if (line.keyword == "send-raw") {
+        connection.steps.push_back({Kind::SendRaw, line.value, {}});
     } else {
         return false;
     }
@@ -218,6 +230,23 @@ void CheckByteTexts(const ExchangeCase& c)
         throw std::invalid_argument("stops, clock steps and the connect worker need an anti-freeze");
 }
 
+// A TLS step in a plain case, or a step the TLS peer cannot play.
+std::string TlsStepProblem(const ExchangeCase& c)
+{
+    using Kind = CaseStep::Kind;
+    for (const CaseConnection& connection : c.connections) {
+        for (const CaseStep& step : connection.steps) {
+            const bool tlsOnly = step.kind == Kind::Hello || step.kind == Kind::Handshake || step.kind == Kind::Refuse ||
+                                 step.kind == Kind::Cut || step.kind == Kind::SendRaw;
+            if (tlsOnly && !c.tls)
+                return "case at line " + std::to_string(c.line) + ": hello, handshake, refuse, cut and send-raw need tls";
+            if (step.kind == Kind::Drip && c.tls)
+                return "case at line " + std::to_string(c.line) + ": the TLS peer does not drip";
+        }
+    }
+    return {};
+}
+
 std::vector<ExchangeCase> ReadCaseFile(const std::filesystem::path& path)
 {
     std::ifstream in(path);
@@ -291,6 +320,8 @@ std::vector<ExchangeCase> ReadCaseFile(const std::filesystem::path& path)
             c.problem = "line " + std::to_string(c.line) + ": a case name is letters and digits";
         if (c.problem.empty() && !names.insert(c.name).second)
             c.problem = "line " + std::to_string(c.line) + ": a second case named " + c.name;
+        if (c.problem.empty())
+            c.problem = TlsStepProblem(c);
         if (c.problem.empty()) {
             try {
                 CheckByteTexts(c);
@@ -339,6 +370,10 @@ std::string Expansion(const std::string& inside, const CasePorts& ports)
         return "http://" + host(ports.first) + ExpandCaseBytes(argument, ports);
     if (name == "url2")
         return "http://" + host(ports.second) + ExpandCaseBytes(argument, ports);
+    if (name == "surl")
+        return "https://" + host(ports.first) + ExpandCaseBytes(argument, ports);
+    if (name == "surl2")
+        return "https://" + host(ports.second) + ExpandCaseBytes(argument, ports);
     if (name == "pattern")
         return PatternBytes(static_cast<size_t>(ReadNumber(argument)));
     if (name == "repeat") {
@@ -367,7 +402,7 @@ std::string ExchangeCase::TestName() const
 
 bool ExchangeCase::PlayableInMemory() const
 {
-    if (antiFreezeSlice || connectThroughWorker)
+    if (antiFreezeSlice || connectThroughWorker || tls)
         return false;
     for (const CaseConnection& connection : connections) {
         for (const CaseStep& step : connection.steps) {

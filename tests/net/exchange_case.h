@@ -19,9 +19,11 @@ struct CasePorts {
 };
 
 struct CaseStep {
-    enum class Kind { Request, RequestRaw, Send, Drip, Hold, Close, Reset };
+    // Hello, Handshake, Refuse, Cut and SendRaw belong to servers that speak TLS.
+    enum class Kind { Request, RequestRaw, Send, Drip, Hold, Close, Reset, Hello, Handshake, Refuse, Cut, SendRaw };
     Kind kind;
-    // Request: the target; RequestRaw, Send, Drip: the bytes; Hold: the name.
+    // Request: the target; RequestRaw, Send, Drip, SendRaw: the bytes; Hold: the name;
+    // Handshake, Refuse: the certificate's name.
     std::string text;
     // Request: an extra header line after the program's own ones (without its CR LF).
     std::string extraHeader;
@@ -69,6 +71,9 @@ struct ExchangeCase {
     bool handleRedirects = true;
     TIdHTTPProtocolVersion version = TIdHTTPProtocolVersion::pv1_1;
     bool throughProxy = false;
+    // The servers speak TLS and the client has the secure transport, trusting the test
+    // authority.
+    bool tls = false;
     std::optional<int32_t> recvBufferSize;
     bool connectThroughWorker = false;
     // The anti-freeze's IdleTimeOut; none is in use while it is unset.
@@ -94,6 +99,7 @@ void PrintTo(const ExchangeCase& c, std::ostream* out);
 std::vector<ExchangeCase> LoadExchangeCases(const std::string& folder);
 
 // Resolves the escapes (\r \n \t \0 \s \\ \xHH) and expansions ({port}, {port2},
-// {host}, {host2}, {url PATH}, {url2 PATH}, {repeat N TEXT}, {pattern N}) of a byte text.
+// {host}, {host2}, {url PATH}, {url2 PATH}, {surl PATH}, {surl2 PATH}, {repeat N TEXT},
+// {pattern N}) of a byte text.
 // Raises std::invalid_argument for a malformed text.
 std::string ExpandCaseBytes(const std::string& text, const CasePorts& ports);

@@ -11,6 +11,8 @@
 #include "support/net/memory_transport.h"
 #include "support/net/request_head.h"
 #include "support/net/scripted_server.h"
+#include "support/net/secure_test_client.h"
+#include "net/ssl_errors.h"
 
 #include <gtest/gtest.h>
 
@@ -81,6 +83,55 @@ Script ServerScript(const CaseConnection& connection, const CasePorts& ports)
         case CaseStep::Kind::Reset:
             script.push_back(ScriptStep::Reset());
             break;
+        case CaseStep::Kind::Hello:
+        case CaseStep::Kind::Handshake:
+        case CaseStep::Kind::Refuse:
+        case CaseStep::Kind::Cut:
+        case CaseStep::Kind::SendRaw:
+            // Only in TLS cases, which the TLS peer plays.
+            break;
+        }
+    }
+    return script;
+}
+
+// The same for the TLS peer: "close" is the TLS close, "cut" a close without it.
+TlsScript TlsServerScript(const CaseConnection& connection, const CasePorts& ports)
+{
+    TlsScript script;
+    for (const CaseStep& step : connection.steps) {
+        switch (step.kind) {
+        case CaseStep::Kind::Request:
+        case CaseStep::Kind::RequestRaw:
+            script.push_back(TlsStep::ReadUntil("\r\n\r\n"));
+            break;
+        case CaseStep::Kind::Send:
+            script.push_back(TlsStep::Send(ExpandCaseBytes(step.text, ports)));
+            break;
+        case CaseStep::Kind::SendRaw:
+            script.push_back(TlsStep::SendRaw(ExpandCaseBytes(step.text, ports)));
+            break;
+        case CaseStep::Kind::Hello:
+            script.push_back(TlsStep::AwaitHello());
+            break;
+        case CaseStep::Kind::Hold:
+            script.push_back(TlsStep::Hold(step.text));
+            break;
+        case CaseStep::Kind::Handshake:
+        case CaseStep::Kind::Refuse:
+            script.push_back(TlsStep::Handshake(CertificateNamed(step.text), step.kind == CaseStep::Kind::Refuse));
+            break;
+        case CaseStep::Kind::Close:
+            script.push_back(TlsStep::CloseNotify());
+            break;
+        case CaseStep::Kind::Cut:
+            script.push_back(TlsStep::CloseWithoutNotify());
+            break;
+        case CaseStep::Kind::Reset:
+            script.push_back(TlsStep::Reset());
+            break;
+        case CaseStep::Kind::Drip:
+            break;
         }
     }
     return script;
@@ -109,6 +160,14 @@ bool ErrorIs(const std::exception& error, const std::string& name)
         {"EIdConnectException",
          [](const std::exception& e) { return dynamic_cast<const EIdConnectException*>(&e) != nullptr; }},
         {"EConvertError", [](const std::exception& e) { return dynamic_cast<const EConvertError*>(&e) != nullptr; }},
+        {"EIdOpenSSLError", [](const std::exception& e) { return dynamic_cast<const EIdOpenSSLError*>(&e) != nullptr; }},
+        {"EIdOSSLConnectError",
+         [](const std::exception& e) { return dynamic_cast<const EIdOSSLConnectError*>(&e) != nullptr; }},
+        {"EIdOSSLCertificateRefused",
+         [](const std::exception& e) { return dynamic_cast<const EIdOSSLCertificateRefused*>(&e) != nullptr; }},
+        {"EIdOSSLConnectionCut",
+         [](const std::exception& e) { return dynamic_cast<const EIdOSSLConnectionCut*>(&e) != nullptr; }},
+        {"EIdOSSLDataError", [](const std::exception& e) { return dynamic_cast<const EIdOSSLDataError*>(&e) != nullptr; }},
     };
     for (const auto& [className, isOfClass] : classes) {
         if (name == className)
@@ -269,20 +328,20 @@ std::string NameOf(const testing::TestParamInfo<ExchangeCase>& info)
 
 } // namespace
 
-TEST_P(ExchangeOnLoopback, EndsAsWritten)
+// Plays a case on two servers of the given kind (plain or TLS), whose scripts are made
+// from the case's connections by makeScript.
+template <typename Server, typename MakeScript>
+void PlayOnLoopback(const ExchangeCase& c, MakeScript makeScript)
 {
-    const ExchangeCase& c = GetParam();
-    ASSERT_EQ(c.problem, "") << c.file << ".cases";
-
-    const std::unique_ptr<ScriptedServer> listening[2] = {ScriptedServer::Listening(), ScriptedServer::Listening()};
-    ScriptedServer& first = *listening[0];
-    ScriptedServer& second = *listening[1];
-    ScriptedServer* const servers[2] = {&first, &second};
+    const std::unique_ptr<Server> listening[2] = {Server::Listening(), Server::Listening()};
+    Server& first = *listening[0];
+    Server& second = *listening[1];
+    Server* const servers[2] = {&first, &second};
     const CasePorts ports{first.Port(), second.Port()};
-    std::vector<Script> scripts[2];
+    std::vector<decltype(makeScript(c.connections.front(), ports))> scripts[2];
     std::vector<std::string> holds;
     for (const CaseConnection& connection : c.connections) {
-        scripts[connection.server].push_back(ServerScript(connection, ports));
+        scripts[connection.server].push_back(makeScript(connection, ports));
         for (const CaseStep& step : connection.steps) {
             if (step.kind == CaseStep::Kind::Hold)
                 holds.push_back(step.text);
@@ -293,9 +352,15 @@ TEST_P(ExchangeOnLoopback, EndsAsWritten)
 
     CaseClient client(c);
     std::shared_ptr<TIdIOHandlerSocket> workerTransport;
-    if (c.connectThroughWorker) {
+    if (c.tls) {
+        auto secure = std::make_shared<TIdSSLIOHandlerSocket>();
+        secure->CAFile = Certificates().caFile;
+        workerTransport = secure;
+    } else if (c.connectThroughWorker) {
         workerTransport = std::make_shared<TIdIOHandlerSocket>();
-        workerTransport->TryConnectAtOnce = false;
+    }
+    if (workerTransport) {
+        workerTransport->TryConnectAtOnce = !c.connectThroughWorker;
         client.http.SetIOHandler(workerTransport);
     }
 
@@ -332,7 +397,8 @@ TEST_P(ExchangeOnLoopback, EndsAsWritten)
         antiFreeze->SetClock([&clock] { return clock.now += clock.step; });
     }
 
-    RunFetches(c, ports, client, clock, antiFreeze ? &messages : nullptr, workerTransport.get());
+    RunFetches(c, ports, client, clock, antiFreeze ? &messages : nullptr,
+               c.connectThroughWorker ? workerTransport.get() : nullptr);
     if (c.stop != ExchangeCase::Stop::Never) {
         EXPECT_TRUE(messages.stopped) << "the stop never came";
     }
@@ -343,7 +409,7 @@ TEST_P(ExchangeOnLoopback, EndsAsWritten)
         second.Release(hold);
     }
     size_t played[2] = {0, 0};
-    for (ScriptedServer* server : servers) {
+    for (Server* server : servers) {
         EXPECT_TRUE(server->Finish()) << "a scripted connection was never made";
         EXPECT_EQ(server->Failures(), std::vector<std::string>{});
     }
@@ -352,6 +418,16 @@ TEST_P(ExchangeOnLoopback, EndsAsWritten)
         EXPECT_EQ(servers[connection.server]->Received(played[connection.server]++), ExpectedRequests(connection, ports))
             << "connection " << i + 1;
     }
+}
+
+TEST_P(ExchangeOnLoopback, EndsAsWritten)
+{
+    const ExchangeCase& c = GetParam();
+    ASSERT_EQ(c.problem, "") << c.file << ".cases";
+    if (c.tls)
+        PlayOnLoopback<TlsScriptedServer>(c, TlsServerScript);
+    else
+        PlayOnLoopback<ScriptedServer>(c, ServerScript);
 }
 
 TEST_P(ExchangeInMemory, EndsAsOnLoopback)

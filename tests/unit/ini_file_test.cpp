@@ -116,4 +116,21 @@ TEST(ServiceAddresses, NoSettingsGiveThePublicRoots)
     EXPECT_EQ(addresses.SuggestURL, "http://freekeywords.wordtracker.com");
 }
 
+TEST(ServiceAddresses, ACAFileWithoutAFolderLiesBesideTheProgram)
+{
+    const struct {
+        const char* settings;
+        const char* caFile;
+    } cases[] = {
+        {"", ""},
+        {"[Services]\nCAFile=\n", ""},
+        {"[Services]\nCAFile=company-ca.pem\n", "/opt/talvira/company-ca.pem"},
+        {"[Services]\ncafile=\"company ca.pem\"\n", "/opt/talvira/company ca.pem"},
+        {"[Services]\nCAFile=/etc/talvira/ca.pem\n", "/etc/talvira/ca.pem"},
+        {"[Services]\nCAFile=certs/ca.pem\n", "certs/ca.pem"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ReadServiceAddresses(IniFile::FromText(c.settings), "/opt/talvira/").CAFile, c.caFile) << c.settings;
+}
+
 } // namespace

@@ -286,7 +286,9 @@ TEST(PrepareTarget, CarriesPortsAcrossSuccessiveUrls)
         {"https://b.test:443/", "https", "443", "b.test:443"},
         {"http://c.test/", "http", "80", "c.test"},
         {"https://c.test/", "https", "443", "c.test:443"},
-        {"rel.html", "http", "80", "c.test"}, // relative after https: protocol http, port 80
+        {"rel.html", "https", "443", "c.test:443"}, // relative after https stays https
+        {"http://c.test/", "http", "80", "c.test"},
+        {"rel.html", "http", "80", "c.test"}, // relative after http stays http
         {"HTTPS://d.test/", "HTTPS", "443", "d.test:443"},
         {"http://e.test:80/", "http", "80", "e.test"},
     };

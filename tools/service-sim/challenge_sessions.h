@@ -22,6 +22,9 @@ enum class ChallengeMode {
 struct ChallengeOptions {
     ChallengeMode Mode = ChallengeMode::First;
     std::string Characters; // empty: each challenge's own (ChallengeCharacters)
+    // The https front's port: a request whose Host names it came in over https, so the
+    // picture's address on its challenge page is an https one too (0: no https).
+    uint16_t HttpsPort = 0;
 };
 
 constexpr std::string_view sessionCookieName = "wtsession";

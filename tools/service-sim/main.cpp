@@ -5,6 +5,7 @@
 #include "request_log.h"
 #include "responder.h"
 #include "server.h"
+#include "tls_service.h"
 
 #include <csignal>
 #include <iostream>
@@ -36,8 +37,12 @@ int main(int argc, char** argv)
         std::unique_ptr<RequestLog> log;
         if (!options.LogFile.empty())
             log = std::make_unique<RequestLog>(options.LogFile);
-        Responder responder(BuildServices(options.Challenge), options.Faults);
+        TlsService https(options);
+        ChallengeOptions challenge = options.Challenge;
+        challenge.HttpsPort = https.Port();
+        Responder responder(BuildServices(challenge), options.Faults);
         Server server(options.Port, responder, log.get());
+        https.Start(server.Port());
 
         runningServer = &server;
         struct sigaction action {};
@@ -47,6 +52,7 @@ int main(int argc, char** argv)
         std::signal(SIGPIPE, SIG_IGN);
 
         std::cout << "listening on 127.0.0.1:" << server.Port() << std::endl;
+        https.Announce(std::cout);
         server.Run();
         runningServer = nullptr;
     } catch (const std::exception& error) {

@@ -18,6 +18,8 @@ std::string UsageText()
            "\n"
            "  --port N          listen on port N (default 8301; 0 picks a free port)\n"
            "  --log FILE        append every request head received to FILE\n"
+           "  --tls-port N      serve https on port N (default 0: a free port)\n"
+           "  --ca-file FILE    write the local CA's certificate to FILE (default: in the temp folder)\n"
            "\n"
            "Suggestion service:\n"
            "  --challenge MODE  when to ask for the security image: first (until a session\n"
@@ -76,6 +78,12 @@ Options ParseOptions(const std::vector<std::string>& arguments)
             options.LogFile = value();
             if (options.LogFile.empty())
                 throw OptionError("--log needs a file name");
+        } else if (option == "--tls-port") {
+            options.TlsPort = static_cast<uint16_t>(ReadNumber(option, value(), 0, 65535));
+        } else if (option == "--ca-file") {
+            options.CAFile = value();
+            if (options.CAFile.empty())
+                throw OptionError("--ca-file needs a file name");
         } else if (option == "--delay-ms") {
             options.Faults.DelayMs = ReadNumber(option, value(), 0, 3600000);
         } else if (option == "--status") {

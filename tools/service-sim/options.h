@@ -12,6 +12,8 @@
 struct Options {
     uint16_t Port = 8301; // 0: any free port
     std::string LogFile;  // empty: no log
+    uint16_t TlsPort = 0; // https; 0: any free port
+    std::string CAFile;   // where the local CA's certificate goes; empty: the temp folder
     FaultPlan Faults;
     ChallengeOptions Challenge;
     bool ShowHelp = false;

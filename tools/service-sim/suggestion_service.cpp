@@ -68,7 +68,8 @@ Response SuggestionService::Challenge(const Request& request, ChallengeSessions:
     // The picture's full address: the page may be read by a client that puts no base
     // address in front of it. The request's Host names this server as the client reached it.
     const std::string host = request.Header("Host").value_or("127.0.0.1");
-    const std::string imageAddress = "http://" + host + std::string(challengeImagePath) + "?random="
+    const bool overHttps = FOptions.HttpsPort != 0 && host.ends_with(":" + std::to_string(FOptions.HttpsPort));
+    const std::string imageAddress = (overHttps ? "https://" : "http://") + host + std::string(challengeImagePath) + "?random="
         + session->PendingRandom + "&type=security";
     Response response = HtmlResponse(RenderChallengePage(seed, session->PendingRandom, imageAddress));
     if (!newSessionId.empty())

@@ -2,6 +2,9 @@
 
 #include <charconv>
 #include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <string_view>
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
@@ -41,6 +44,18 @@ pid_t Spawn(const std::vector<std::string>& arguments, int stdoutWriteEnd)
     return child;
 }
 
+// The port at the end of a line that starts with prefix; 0 when there is none.
+uint16_t PortOf(const std::string& line, std::string_view prefix)
+{
+    if (!line.starts_with(prefix))
+        return 0;
+    std::string_view digits = std::string_view(line).substr(prefix.size());
+    unsigned port = 0;
+    auto [stop, error] = std::from_chars(digits.data(), digits.data() + digits.size(), port);
+    return error == std::errc() && stop == digits.data() + digits.size() && port <= 65535 ? static_cast<uint16_t>(port)
+                                                                                          : 0;
+}
+
 int ExitCode(int status)
 {
     if (WIFEXITED(status))
@@ -57,25 +72,28 @@ SimulatorProcess::SimulatorProcess(const std::vector<std::string>& options)
     int pipeEnds[2];
     if (pipe2(pipeEnds, O_CLOEXEC) != 0)
         return;
-    std::vector<std::string> arguments { "--port", "0" };
+    static int started = 0;
+    FCAFile = (std::filesystem::temp_directory_path() /
+               ("talvira-sim-ca-" + std::to_string(getpid()) + "-" + std::to_string(++started) + ".pem"))
+                  .string();
+    std::vector<std::string> arguments { "--port", "0", "--ca-file", FCAFile };
     arguments.insert(arguments.end(), options.begin(), options.end());
     FChild = Spawn(arguments, pipeEnds[1]);
     close(pipeEnds[1]);
 
-    pollfd readable { pipeEnds[0], POLLIN, 0 };
-    char c = 0;
-    while (FChild > 0 && poll(&readable, 1, giveUpSeconds * 1000) == 1 && read(pipeEnds[0], &c, 1) == 1 && c != '\n')
-        FFirstLine += c;
+    auto readLine = [&] {
+        std::string line;
+        pollfd readable { pipeEnds[0], POLLIN, 0 };
+        char c = 0;
+        while (FChild > 0 && poll(&readable, 1, giveUpSeconds * 1000) == 1 && read(pipeEnds[0], &c, 1) == 1 && c != '\n')
+            line += c;
+        return line;
+    };
+    FFirstLine = readLine();
+    FPort = PortOf(FFirstLine, "listening on 127.0.0.1:");
+    if (FPort != 0)
+        FHttpsPort = PortOf(readLine(), "listening for https on 127.0.0.1:");
     close(pipeEnds[0]);
-
-    constexpr std::string_view prefix = "listening on 127.0.0.1:";
-    if (FFirstLine.starts_with(prefix)) {
-        std::string_view digits = std::string_view(FFirstLine).substr(prefix.size());
-        unsigned port = 0;
-        auto [stop, error] = std::from_chars(digits.data(), digits.data() + digits.size(), port);
-        if (error == std::errc() && stop == digits.data() + digits.size() && port <= 65535)
-            FPort = static_cast<uint16_t>(port);
-    }
 }
 
 SimulatorProcess::~SimulatorProcess()
@@ -84,6 +102,7 @@ SimulatorProcess::~SimulatorProcess()
         kill(FChild, SIGKILL);
         waitpid(FChild, nullptr, 0);
     }
+    std::remove(FCAFile.c_str());
 }
 
 int SimulatorProcess::Stop()

@@ -67,6 +67,24 @@ protected:
     std::unique_ptr<Responder> responder;
 };
 
+// A page asked for through the https front names its picture with https, so the dialog
+// fetches it from the port it can reach; a page asked for over http keeps http.
+TEST_F(SuggestionServiceTest, ThePictureAddressKeepsTheSchemeThePageCameIn)
+{
+    ChallengeOptions options;
+    options.HttpsPort = 8301;
+    Start(options);
+    Page overHttps = Get(Suggestions("golf"));
+    EXPECT_EQ(overHttps.ImageAddress(),
+              "https://127.0.0.1:8301/captcha.png?random=" + overHttps.Random() + "&amp;type=security");
+
+    options.HttpsPort = 8302;
+    Start(options);
+    Page overHttp = Get(Suggestions("golf"));
+    EXPECT_EQ(overHttp.ImageAddress(),
+              "http://127.0.0.1:8301/captcha.png?random=" + overHttp.Random() + "&amp;type=security");
+}
+
 TEST_F(SuggestionServiceTest, ASessionIsChallengedUntilItAnswersCorrectly)
 {
     Start({});

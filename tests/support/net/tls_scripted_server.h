@@ -1,0 +1,105 @@
+// A TLS peer on 127.0.0.1 for the secure transport's tests, played from data steps like
+// the plain scripted server: each accepted connection plays one script. Steps before
+// Handshake speak in the clear (a CONNECT exchange, plain http on the TLS port, or
+// nothing at all while the handshake is held up); after it, reads and writes are
+// encrypted. The connection may end with the TLS close, with a bare TCP close (no TLS
+// close: what a cut looks like) or with a reset. Every byte received is recorded in the
+// clear, so a test compares request heads exactly.
+#pragma once
+
+#include "local_authority.h"
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+struct TlsStep {
+    enum class Kind { ReadCount, ReadUntil, AwaitHello, Send, SendRaw, Hold, Handshake, CloseNotify, CloseWithoutNotify, Reset };
+
+    static TlsStep Read(size_t count);
+    static TlsStep ReadUntil(std::string marker);
+    // Waits until the client's first bytes (its TLS hello) have arrived, leaving them
+    // unread and unrecorded: what follows then happens after the client's connect.
+    static TlsStep AwaitHello();
+    static TlsStep Send(std::string bytes);
+    // Bytes put on the socket as they are, past the TLS session: a forged record.
+    static TlsStep SendRaw(std::string bytes);
+    static TlsStep Hold(std::string name);
+    // The server side of the handshake with this credential. A client that refuses the
+    // certificate makes it fail, which the script expects when refused is set: the
+    // script then ends there.
+    static TlsStep Handshake(Credential credential, bool refused = false);
+    static TlsStep CloseNotify();
+    static TlsStep CloseWithoutNotify();
+    static TlsStep Reset();
+
+    Kind kind = Kind::Send;
+    size_t count = 0;
+    std::string text;
+    Credential credential;
+    bool refused = false;
+};
+
+using TlsScript = std::vector<TlsStep>;
+
+class TlsScriptedServer {
+public:
+    // Listens and plays the scripts, one per connection in the order they arrive.
+    explicit TlsScriptedServer(std::vector<TlsScript> connections);
+    // A server that listens without playing yet, so that scripts can name its port:
+    // Start plays them.
+    static std::unique_ptr<TlsScriptedServer> Listening();
+    void Start(std::vector<TlsScript> connections);
+    ~TlsScriptedServer();
+    TlsScriptedServer(const TlsScriptedServer&) = delete;
+    TlsScriptedServer& operator=(const TlsScriptedServer&) = delete;
+
+    int Port() const { return FPort; }
+
+    void Release(const std::string& name);
+    bool WaitUntilHolding(const std::string& name);
+    // Never waits, so a test may ask from inside the program's pump.
+    bool IsHolding(const std::string& name) const;
+    // Whether the script stands at any hold now.
+    bool IsStalling() const;
+    // Waits until every script has ended and its connection is closed.
+    bool Finish();
+    size_t ConnectionCount() const;
+    // The bytes received on the index-th connection, in the clear.
+    std::string Received(size_t connection) const;
+    std::vector<std::string> Failures() const;
+
+private:
+    struct Channel;
+
+    TlsScriptedServer();
+
+    void Run();
+    void Play(size_t index, Channel& channel);
+    bool Wait(Channel& channel, short events, const char* what);
+    bool ReceiveSome(Channel& channel);
+    bool SendAll(Channel& channel, const std::string& bytes);
+    bool Handshake(Channel& channel, const TlsStep& step);
+    void Fail(size_t index, const std::string& why);
+
+    std::vector<TlsScript> FScripts;
+    int FListener = -1;
+    int FStopSignal = -1;
+    int FPort = 0;
+
+    mutable std::mutex FLock;
+    std::condition_variable FChanged;
+    std::vector<std::string> FReceived;
+    std::vector<std::string> FFailures;
+    std::set<std::string> FReleased;
+    std::string FHolding;
+    size_t FAccepted = 0;
+    bool FStopping = false;
+    bool FFinished = false;
+
+    std::thread FThread;
+};
