@@ -516,6 +516,7 @@ void TfrmMain::btnGatherKeywordClick()
 ChallengeAnswer TfrmMain::AnswerChallenge(const std::string& challengePage)
 {
     TfrmCaptcha dialog(this, *this);
+    dialog.TrustAuthorities(FServices.CAFile);
     dialog.SetPageText(challengePage);
     dialog.exec();
     return {dialog.PasswordText(), dialog.Random(), dialog.Seed()};

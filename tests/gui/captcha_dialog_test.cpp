@@ -104,6 +104,28 @@ TEST_F(CaptchaDialogTest, ShowingReadsTheChallengeAndThePictureArrivesFromItsOwn
     EXPECT_EQ(requests[0].find("Talvira"), std::string::npos) << "not the program's HTTP client: " << requests[0];
 }
 
+// The picture of a service whose certificate comes from the settings' CAFile shows over
+// https when the dialog trusts that authority, and not otherwise.
+TEST_F(CaptchaDialogTest, AnHttpsPictureNeedsTheTrustedAuthority)
+{
+    SimulatorProcess simulator;
+    ASSERT_FALSE(simulator.HttpsRoot().ends_with(":0"));
+    const std::string page = ChallengePage(simulator.HttpsRoot() + "/captcha.png?random=0123abcd");
+    Show(page);
+    ASSERT_TRUE(PictureSettled());
+    EXPECT_FALSE(View()->HasPicture()) << "an unknown authority is not trusted";
+
+    TfrmCaptcha trusting(nullptr, prompter);
+    trusting.TrustAuthorities(simulator.CAFile());
+    trusting.SetPageText(page);
+    trusting.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&trusting));
+    auto* view = trusting.findChild<SecurityImageView*>("EmbeddedWB1");
+    ASSERT_TRUE(QTest::qWaitFor([view] { return !view->Loading(); }, 20000));
+    EXPECT_TRUE(view->HasPicture());
+    EXPECT_TRUE(errors.empty());
+}
+
 TEST_F(CaptchaDialogTest, RefreshLoadsThePictureAgain)
 {
     SimulatorProcess simulator({"--log", log});

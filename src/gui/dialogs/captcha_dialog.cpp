@@ -34,6 +34,11 @@ TfrmCaptcha::TfrmCaptcha(QWidget* parent, MessagePrompter& prompter)
     edtPassword->setFocus();
 }
 
+void TfrmCaptcha::TrustAuthorities(const std::string& pemFile)
+{
+    EmbeddedWB1->TrustAuthorities(pemFile);
+}
+
 std::string TfrmCaptcha::PasswordText() const
 {
     return edtPassword->text().toStdString();

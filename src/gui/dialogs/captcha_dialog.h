@@ -16,6 +16,8 @@ public:
     TfrmCaptcha(QWidget* parent, MessagePrompter& prompter);
 
     void SetPageText(std::string pageText) { FPageText = std::move(pageText); }
+    // The settings' CAFile, trusted by the picture area too.
+    void TrustAuthorities(const std::string& pemFile);
     const std::string& Random() const { return FRandom; }
     const std::string& Seed() const { return FSeed; }
     const std::string& ImageURL() const { return FImageURL; }

@@ -8,6 +8,7 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPixmap>
+#include <QSslConfiguration>
 
 namespace {
 
@@ -58,6 +59,12 @@ void SecurityImageView::Refresh()
         Load();
 }
 
+void SecurityImageView::TrustAuthorities(const std::string& pemFile)
+{
+    FAuthorities = pemFile.empty() ? QList<QSslCertificate>()
+                                   : QSslCertificate::fromPath(QString::fromUtf8(pemFile), QSsl::Pem);
+}
+
 bool SecurityImageView::HasPicture() const
 {
     return !pixmap().isNull();
@@ -77,6 +84,11 @@ void SecurityImageView::Load()
     request.setMaximumRedirectsAllowed(MaximumRedirects);
     // Refresh means a new picture from the server, never a cached one.
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    if (!FAuthorities.isEmpty()) {
+        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+        tls.addCaCertificates(FAuthorities);
+        request.setSslConfiguration(tls);
+    }
     QNetworkReply* reply = FNetwork->get(request);
     FReply = reply;
     connect(reply, &QNetworkReply::downloadProgress, this, AtHandlerEdge<qint64, qint64>([reply](qint64 received, qint64) {

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QLabel>
+#include <QList>
+#include <QSslCertificate>
 #include <QUrl>
 
 #include <cstdint>
@@ -31,6 +33,10 @@ public:
     void Navigate(const std::string& address);
     // Loads the current address again; nothing happens without one. Never throws.
     void Refresh();
+    // Trusts the authorities of a PEM file besides the system's, as the program's own
+    // client does with the settings' CAFile: a service whose certificate comes from them
+    // shows its picture over https too. A file without certificates adds none.
+    void TrustAuthorities(const std::string& pemFile);
 
     bool HasPicture() const;
     // Loads still running (0 or 1), for tests that wait for a picture to settle.
@@ -49,4 +55,5 @@ private:
     QNetworkAccessManager* FNetwork;
     QNetworkReply* FReply = nullptr;
     QUrl FAddress;
+    QList<QSslCertificate> FAuthorities;
 };
