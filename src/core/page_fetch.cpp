@@ -8,6 +8,7 @@
 #include "net/streams.h"
 
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -26,6 +27,12 @@ void CutToWritten(FileStream* scratch)
 }
 
 } // namespace
+
+EPageTooLarge::EPageTooLarge()
+    : std::runtime_error("The page is larger than " + std::to_string(MaxPageLength / (1024 * 1024)) +
+                         " MiB; the fetch was stopped.")
+{
+}
 
 PageFetch::PageFetch(TIdHTTP& client, FetchDisplay& display, bool& stopRequested, std::string scratchFileName)
     : FClient(client), FDisplay(display), FStopRequested(stopRequested), FScratchFileName(std::move(scratchFileName))
@@ -83,11 +90,13 @@ bool PageFetch::FetchPage(const std::string& url, std::string& page)
     } catch (const std::exception& error) {
         FStopRequested = true;
         FClient.CloseConnection();
-        // A secure connection that failed says why (a refused certificate above all):
-        // "check if you are connected" would send the user the wrong way.
-        FDisplay.ShowMainStatus(dynamic_cast<const EIdOpenSSLError*>(&error)
-                                    ? error.what()
-                                    : "Connection error, check if you are connected and url exists.");
+        // A secure connection that failed says why (a refused certificate above all), and
+        // so does a page too large: "check if you are connected" would send the user the
+        // wrong way.
+        const bool saysWhy =
+            dynamic_cast<const EIdOpenSSLError*>(&error) || dynamic_cast<const EPageTooLarge*>(&error);
+        FDisplay.ShowMainStatus(saysWhy ? error.what()
+                                        : "Connection error, check if you are connected and url exists.");
         CutToWritten(scratch.get());
         scratch.reset();
         page.clear();
@@ -107,6 +116,8 @@ void PageFetch::IdHTTP1Work(int32_t AWorkCount)
 {
     if (FStopRequested)
         FClient.CloseConnection();
+    if (AWorkCount > MaxPageLength)
+        throw EPageTooLarge();
     FDisplay.SetGaugeProgress(AWorkCount);
     PumpNowAndThen();
 }

@@ -8,9 +8,21 @@
 
 #include <chrono>
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 
 class TIdHTTP;
+
+// A results page is at most a few hundred kilobytes and a suggestion page of 10,000 rows
+// about 1 MB: a page past this is a server that does not stop sending, and reading on
+// would fill the disk with the scratch file and then the memory with its text.
+constexpr int32_t MaxPageLength = 64 * 1024 * 1024;
+
+// The page passed MaxPageLength; the fetch fails and the status bar says so.
+class EPageTooLarge : public std::runtime_error {
+public:
+    EPageTooLarge();
+};
 
 // What a fetch shows while it works; the main window implements it.
 class FetchDisplay : public StatusPanels {
@@ -35,7 +47,8 @@ public:
     // With the stop flag set, false at once and page untouched. Otherwise page is emptied
     // and receives the page text only when the result is true. A scratch file that cannot
     // be created raises EFileStreamError; every other failure sets the stop flag and
-    // shows the connection error text.
+    // shows the connection error text, or why a secure connection or an oversized page
+    // failed.
     bool FetchPage(const std::string& url, std::string& page);
 
     const std::string& ScratchFileName() const { return FScratchFileName; }

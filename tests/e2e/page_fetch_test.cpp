@@ -154,6 +154,23 @@ TEST_F(PageFetchTest, StopDuringTheBodyAbortsTheFetch)
     EXPECT_FALSE(client.IsConnected());
 }
 
+TEST_F(PageFetchTest, APageThatDoesNotEndFailsPastTheLimitAndSaysSo)
+{
+    // A body read until the close, from a server that never closes.
+    ScriptedServer server({{ScriptStep::ReadUntil("\r\n\r\n"), ScriptStep::Send("HTTP/1.1 200 OK\r\n\r\n"),
+                            ScriptStep::Drip(std::string(64 * 1024, 'x'))}});
+    std::string page = "old";
+    EXPECT_FALSE(fetch.FetchPage(Url(server), page));
+    EXPECT_TRUE(page.empty());
+    EXPECT_TRUE(stop);
+    EXPECT_EQ(display.MainStatus.back(), "The page is larger than 64 MiB; the fetch was stopped.");
+    EXPECT_FALSE(client.IsConnected());
+    // What was written is kept, and no more than one read piece past the limit.
+    const auto written = std::filesystem::file_size(scratch);
+    EXPECT_GT(written, static_cast<uintmax_t>(MaxPageLength) - 64 * 1024);
+    EXPECT_LE(written, static_cast<uintmax_t>(MaxPageLength) + 64 * 1024);
+}
+
 TEST_F(PageFetchTest, TheGaugeFollowsTheBody)
 {
     const std::string body(70000, 'x');
