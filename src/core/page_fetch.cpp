@@ -7,6 +7,7 @@
 #include "net/ssl_errors.h"
 #include "net/streams.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -26,6 +27,38 @@ void CutToWritten(FileStream* scratch)
     }
 }
 
+// The connect is reported by the transport. One the client makes copies the client's
+// status handler, but one assigned to it (the secure transport) keeps its own: for the
+// length of a fetch the guard goes in front of that one, and the handler is given back
+// afterwards.
+class GuardedTransportStatus {
+public:
+    GuardedTransportStatus(const std::shared_ptr<TIdIOHandler>& transport, std::function<void(TIdStatus)> guard)
+        : FTransport(transport)
+    {
+        if (!FTransport)
+            return;
+        FPrevious = FTransport->OnStatus;
+        FTransport->OnStatus = [guard = std::move(guard), previous = FPrevious](
+                                   TIdComponent& sender, TIdStatus status, const std::string& text) {
+            guard(status);
+            if (previous)
+                previous(sender, status, text);
+        };
+    }
+    ~GuardedTransportStatus()
+    {
+        if (FTransport)
+            FTransport->OnStatus = FPrevious;
+    }
+    GuardedTransportStatus(const GuardedTransportStatus&) = delete;
+    GuardedTransportStatus& operator=(const GuardedTransportStatus&) = delete;
+
+private:
+    std::shared_ptr<TIdIOHandler> FTransport;
+    TIdComponent::TIdStatusEvent FPrevious;
+};
+
 } // namespace
 
 EPageTooLarge::EPageTooLarge()
@@ -40,12 +73,8 @@ PageFetch::PageFetch(TIdHTTP& client, FetchDisplay& display, bool& stopRequested
     FClient.OnWorkBegin = [this](TIdComponent&, TWorkMode, int32_t max) { IdHTTP1WorkBegin(max); };
     FClient.OnWork = [this](TIdComponent&, TWorkMode, int32_t count) { IdHTTP1Work(count); };
     FClient.OnWorkEnd = [this](TIdComponent&, TWorkMode) { IdHTTP1WorkEnd(); };
-    // The client opens a connection of its own for a redirect, also when a Stop has just
-    // closed the one the redirect came on: no connection starts once the flag is set.
-    FClient.OnStatus = [this](TIdComponent&, TIdStatus status, const std::string&) {
-        if (status == hsConnecting && FStopRequested)
-            throw EIdException("Stopped before connecting.");
-    };
+    // A transport the client makes takes this handler with it.
+    FClient.OnStatus = [this](TIdComponent&, TIdStatus status, const std::string&) { RefuseConnectingOnceStopped(status); };
 }
 
 PageFetch::~PageFetch()
@@ -66,6 +95,8 @@ bool PageFetch::FetchPage(const std::string& url, std::string& page)
     auto scratch = std::make_unique<FileStream>(FScratchFileName, FileStream::Mode::Overwrite);
 
     FFetching = true;
+    const GuardedTransportStatus guarded(FClient.IOHandler(),
+                                         [this](TIdStatus status) { RefuseConnectingOnceStopped(status); });
     try {
         FDisplay.ShowMainStatus("Getting URL: " + url + "...");
         FDisplay.SetGaugeProgress(0);
@@ -126,6 +157,14 @@ void PageFetch::IdHTTP1WorkEnd()
 {
     FDisplay.SetGaugeProgress(FDisplay.GaugeMaxValue());
     PumpNowAndThen();
+}
+
+void PageFetch::RefuseConnectingOnceStopped(TIdStatus status) const
+{
+    // The client opens a connection of its own for a redirect, also when a Stop has just
+    // closed the one the redirect came on: no connection starts once the flag is set.
+    if (status == hsConnecting && FStopRequested)
+        throw EIdException("Stopped before connecting.");
 }
 
 void PageFetch::PumpNowAndThen()

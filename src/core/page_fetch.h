@@ -5,6 +5,7 @@
 #pragma once
 
 #include "core/user_interface.h"
+#include "net/component.h"
 
 #include <chrono>
 #include <cstdint>
@@ -37,8 +38,9 @@ public:
 class PageFetch {
 public:
     // The client's work events are bound to the progress handlers below, and its status
-    // event to a guard that refuses a connection once the stop flag is set, for the life
-    // of this object. stopRequested is the window's stop flag.
+    // event (and, during a fetch, that of the transport assigned to it) to a guard that
+    // refuses a connection once the stop flag is set, for the life of this object.
+    // stopRequested is the window's stop flag.
     PageFetch(TIdHTTP& client, FetchDisplay& display, bool& stopRequested, std::string scratchFileName);
     ~PageFetch();
     PageFetch(const PageFetch&) = delete;
@@ -58,6 +60,7 @@ public:
     void IdHTTP1WorkEnd();
 
 private:
+    void RefuseConnectingOnceStopped(TIdStatus status) const;
     // Pumps unless the last pump was very recent, so a fast body is not slowed down by a
     // pump for every piece.
     void PumpNowAndThen();

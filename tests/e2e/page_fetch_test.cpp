@@ -154,6 +154,32 @@ TEST_F(PageFetchTest, StopDuringTheBodyAbortsTheFetch)
     EXPECT_FALSE(client.IsConnected());
 }
 
+// The window assigns its client a transport of its own, which reports the connect: the
+// stop flag set between a redirect and its connection must still keep that one off.
+TEST_F(PageFetchTest, NoRedirectConnectionStartsOnceTheFlagIsSetWithAnAssignedTransport)
+{
+    client.SetIOHandler(std::make_shared<TIdIOHandlerSocket>());
+    client.HandleRedirects = true;
+    ScriptedServer next({Answer(Response("next page"))});
+    ScriptedServer first({Answer("HTTP/1.1 302 Found\r\nLocation: " + Url(next, "/next") +
+                                 "\r\nContent-Length: 0\r\n\r\n")});
+    // The user's Stop lands while the connection the redirect came on is let go.
+    bool connected = false;
+    client.OnStatus = [&, window = client.OnStatus](TIdComponent& sender, TIdStatus status, const std::string& text) {
+        if (window)
+            window(sender, status, text);
+        connected = connected || status == hsConnected;
+        if (connected && status == hsDisconnected)
+            stop = true;
+    };
+    std::string page = "old";
+    EXPECT_FALSE(fetch.FetchPage(Url(first), page));
+    EXPECT_TRUE(page.empty());
+    EXPECT_TRUE(stop);
+    EXPECT_EQ(next.ConnectionCount(), 0u);
+    EXPECT_EQ(first.Received(0).substr(0, 14), "GET /page HTTP");
+}
+
 TEST_F(PageFetchTest, APageThatDoesNotEndFailsPastTheLimitAndSaysSo)
 {
     // A body read until the close, from a server that never closes.
