@@ -17,12 +17,12 @@
 #include "net/http.h"
 #include "support/net/scripted_server.h"
 #include "support/sim/simulator_process.h"
+#include "window_events.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QTableView>
 #include <QTimer>
@@ -85,20 +85,6 @@ std::string PhaseOf(TfrmMain& window, bool connecting, bool bodyStarted, const s
     if (client.Response().StatusLine.empty())
         return "waiting for the status line: " + engine;
     return "headers: " + engine;
-}
-
-void PostClicks(QWidget* button, int count)
-{
-    const QPointF centre = QRectF(button->rect()).center();
-    const QPointF global = button->mapToGlobal(centre);
-    for (int i = 0; i < count; ++i) {
-        const QEvent::Type press = i % 2 == 1 ? QEvent::MouseButtonDblClick : QEvent::MouseButtonPress;
-        for (QEvent::Type type : {press, QEvent::MouseButtonRelease})
-            QCoreApplication::postEvent(button, new QMouseEvent(type, centre, global, Qt::LeftButton,
-                                                                type == QEvent::MouseButtonRelease ? Qt::NoButton
-                                                                                                   : Qt::LeftButton,
-                                                                Qt::NoModifier));
-    }
 }
 
 class Soak {
