@@ -57,82 +57,58 @@ private:
 
 TlsStep TlsStep::Read(size_t count)
 {
-    TlsStep step;
-    step.kind = Kind::ReadCount;
-    step.count = count;
-    return step;
+    return {.kind = Kind::ReadCount, .count = count};
 }
 
 TlsStep TlsStep::ReadUntil(std::string marker)
 {
-    TlsStep step;
-    step.kind = Kind::ReadUntil;
-    step.text = std::move(marker);
-    return step;
+    return {.kind = Kind::ReadUntil, .text = std::move(marker)};
 }
 
 TlsStep TlsStep::AwaitHello()
 {
-    TlsStep step;
-    step.kind = Kind::AwaitHello;
-    return step;
+    return {.kind = Kind::AwaitHello};
 }
 
 TlsStep TlsStep::Send(std::string bytes)
 {
-    TlsStep step;
-    step.kind = Kind::Send;
-    step.text = std::move(bytes);
-    return step;
+    return {.kind = Kind::Send, .text = std::move(bytes)};
 }
 
 TlsStep TlsStep::SendRaw(std::string bytes)
 {
-    TlsStep step;
-    step.kind = Kind::SendRaw;
-    step.text = std::move(bytes);
-    return step;
+    return {.kind = Kind::SendRaw, .text = std::move(bytes)};
 }
 
 TlsStep TlsStep::Hold(std::string name)
 {
-    TlsStep step;
-    step.kind = Kind::Hold;
-    step.text = std::move(name);
-    return step;
+    return {.kind = Kind::Hold, .text = std::move(name)};
 }
 
 TlsStep TlsStep::Handshake(Credential credential, bool refused)
 {
-    TlsStep step;
-    step.kind = Kind::Handshake;
-    step.credential = std::move(credential);
-    step.refused = refused;
-    return step;
+    return {.kind = Kind::Handshake, .credential = std::move(credential), .refused = refused};
 }
 
 TlsStep TlsStep::CloseNotify()
 {
-    TlsStep step;
-    step.kind = Kind::CloseNotify;
-    return step;
+    return {.kind = Kind::CloseNotify};
 }
 
 TlsStep TlsStep::CloseWithoutNotify()
 {
-    TlsStep step;
-    step.kind = Kind::CloseWithoutNotify;
-    return step;
+    return {.kind = Kind::CloseWithoutNotify};
 }
 
 TlsStep TlsStep::Reset()
 {
-    TlsStep step;
-    step.kind = Kind::Reset;
-    return step;
+    return {.kind = Kind::Reset};
 }
 
-TlsScriptedServer::TlsScriptedServer(std::vector<TlsScript> connections) : TlsScriptedServer(std::move(connections), true) {}
+TlsScriptedServer::TlsScriptedServer(std::vector<TlsScript> connections)
+    : TlsScriptedServer(std::move(connections), true)
+{
+}
 
 std::unique_ptr<TlsScriptedServer> TlsScriptedServer::Listening()
 {

@@ -36,8 +36,8 @@ struct TlsStep {
 
     Kind kind = Kind::Send;
     size_t count = 0;
-    std::string text;
-    Credential credential;
+    std::string text{};
+    Credential credential{};
     bool refused = false;
 };
 
