@@ -228,6 +228,19 @@ private:
         ++FProgress;
     }
 
+    // Gather Data as a run the soak stops: the trigger drawn for it fires once, and the
+    // stop and what follows it are counted afresh.
+    void ArmedGatherData()
+    {
+        FSeen = 0;
+        FStopFired = false;
+        FStopHandled = false;
+        FConnectsAfterStop = 0;
+        FArmedRun = true;
+        GatherData();
+        FArmedRun = false;
+    }
+
     void StoppedRunThenCheck()
     {
         ClearCells();
@@ -242,13 +255,7 @@ private:
         FTriggerCount = static_cast<int>(FRandom() % static_cast<unsigned>(fetches * perFetch));
         FClicks = 1 + static_cast<int>(FRandom() % 3);
         FClose = FRandom() % 50 == 0;
-        FSeen = 0;
-        FStopFired = false;
-        FStopHandled = false;
-        FConnectsAfterStop = 0;
-        FArmedRun = true;
-        GatherData();
-        FArmedRun = false;
+        ArmedGatherData();
         if (!FStopFired) {
             ++FUnstoppedRuns;
             CheckVerification("a run the stop missed");
@@ -448,13 +455,7 @@ private:
         FTriggerCount = 5 + static_cast<int>(FRandom() % 20);
         FClicks = 1 + static_cast<int>(FRandom() % 3);
         FClose = false;
-        FSeen = 0;
-        FStopFired = false;
-        FStopHandled = false;
-        FConnectsAfterStop = 0;
-        FArmedRun = true;
-        GatherData();
-        FArmedRun = false;
+        ArmedGatherData();
         if (FStopFired) {
             ++FStops[FPhaseAtFire];
             CheckIdle("after a stop at " + FPhaseAtFire);
