@@ -77,8 +77,8 @@ protected:
     // Plays the index-th script on the accepted socket, which it then owns.
     virtual void Play(size_t index, int socket) = 0;
 
-    // The steps every transport has; each returns whether the script goes on.
-    // Reads on from where the previous read step ended until count more bytes are in.
+    // The steps every transport has; each returns whether the script goes on. The two
+    // reads go on from where the previous read step ended.
     bool ReadCount(Link& link, size_t count);
     bool ReadUntil(Link& link, const std::string& marker);
     bool Send(Link& link, const std::string& bytes);
