@@ -112,10 +112,10 @@ TEST_P(StopClicksTest, StopsOnceAndTheNextRunWorks)
     const auto askingRowB = [&] { return MainStatus().startsWith("Getting URL: ") && MainStatus().contains("q=%22b"); };
     switch (phase.When) {
     case Trigger::BeforeTheRequest:
-        DuringTheRun([&] { return askingRowB(); }, [&] { stop(true); });
+        DuringTheRun(window.get(), [&] { return askingRowB(); }, [&] { stop(true); });
         break;
     case Trigger::WhileHeld:
-        DuringTheRun([&] { return server.IsHolding("phase"); }, [&] { stop(false); });
+        DuringTheRun(window.get(), [&] { return server.IsHolding("phase"); }, [&] { stop(false); });
         break;
     case Trigger::InProgressEvent:
         QObject::connect(window->findChild<Gauge*>("MainGauge"), &QProgressBar::valueChanged, window.get(),
@@ -166,7 +166,7 @@ TEST_F(GatherWindowTest, StopClicksWhileConnecting)
     };
     for (int clicks : {2, 3}) {
         connecting = false;
-        DuringTheRun([&] { return connecting; },
+        DuringTheRun(window.get(), [&] { return connecting; },
                      [&] {
                          RefuseDialogs();
                          PostClicks(Button("btnGatherData"), clicks);
@@ -211,7 +211,7 @@ TEST_F(GatherWindowTest, TheRestOfATripleClickOnStopStartsNothing)
     // Far beyond the times of the test library's own clicks.
     const quint64 first = 4000000000u;
 
-    DuringTheRun([&] { return server.IsHolding("phase"); },
+    DuringTheRun(window.get(), [&] { return server.IsHolding("phase"); },
                  [&] {
                      ClickAt(gatherData, QEvent::MouseButtonPress, first);
                      server.Release("phase");
@@ -254,7 +254,7 @@ TEST_F(GatherWindowTest, CloseDuringARun)
     OpenWindow(Root(server), {"a", "b", "c"});
 
     bool closeRefused = true;
-    DuringTheRun([&] { return server.IsHolding("phase"); },
+    DuringTheRun(window.get(), [&] { return server.IsHolding("phase"); },
                  [&] {
                      closeRefused = !window->close();
                      QMetaObject::invokeMethod(qApp, [&server] { server.Release("phase"); }, Qt::QueuedConnection);
@@ -282,7 +282,7 @@ TEST_F(GatherWindowTest, CloseDuringARunEndsTheEventLoop)
     ScriptedServer server(scripts);
     OpenWindow(Root(server), {"a", "b", "c"});
 
-    DuringTheRun([&] { return server.IsHolding("phase"); },
+    DuringTheRun(window.get(), [&] { return server.IsHolding("phase"); },
                  [&] {
                      window->close();
                      QMetaObject::invokeMethod(qApp, [&server] { server.Release("phase"); }, Qt::QueuedConnection);

@@ -94,7 +94,7 @@ TEST_F(GatherDataTest, StopWhileYahooOfRowThreeIsAsked)
 
     QString captionAfterStop;
     bool sortingAfterStop = false;
-    DuringTheRun([&] { return server.IsHolding("yahoo of row 3"); },
+    DuringTheRun(window.get(), [&] { return server.IsHolding("yahoo of row 3"); },
                  [&] {
                      QTest::mouseClick(Button("btnGatherData"), Qt::LeftButton); // "Stop"
                      captionAfterStop = Button("btnGatherData")->text();
@@ -121,7 +121,7 @@ TEST_F(GatherDataTest, CommandsThatWouldDisturbARunAreOffDuringIt)
     std::map<std::string, bool> enabledDuringRun;
     QString caption;
     bool sorting = true;
-    DuringTheRun([&] { return Button("btnGatherData")->text() == "Stop"; },
+    DuringTheRun(window.get(), [&] { return Button("btnGatherData")->text() == "Stop"; },
                  [&] {
                      caption = Button("btnGatherData")->text();
                      sorting = SortingOn();

@@ -11,6 +11,7 @@
 #include "support/net/request_head.h"
 #include "support/net/scripted_server.h"
 #include "support/sim/simulator_process.h"
+#include "window_events.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -25,7 +26,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <map>
 #include <regex>
 #include <sstream>
@@ -126,20 +126,6 @@ protected:
     QString Panel(const char* name) { return window->findChild<QLabel*>(name)->text(); }
     QTableView* Table() { return window->findChild<QTableView*>("lvwItems"); }
 
-    // Runs `look` once, from a message pump of the running command, the first time
-    // `when` holds.
-    void DuringTheRun(std::function<bool()> when, std::function<void()> look)
-    {
-        auto* timer = new QTimer(window.get());
-        timer->setInterval(0);
-        QObject::connect(timer, &QTimer::timeout, [=] {
-            if (!when())
-                return;
-            timer->stop();
-            look();
-        });
-        timer->start();
-    }
     QString Shown(int row, int column) { return Table()->model()->index(row, column).data().toString(); }
 
     // The heads the simulator logged, in order, split into those of the service's
@@ -400,7 +386,7 @@ TEST_F(GatherKeywordsTest, OtherCommandsWaitWhileItRuns)
     window->Keywords().SetRowTicked(0, true);
     std::map<std::string, bool> enabled;
     std::vector<std::string> dialogsOpened;
-    DuringTheRun([&] { return server.IsHolding("suggestions"); },
+    DuringTheRun(window.get(), [&] { return server.IsHolding("suggestions"); },
                  [&] {
                      for (QPushButton* button : window->findChildren<QPushButton*>())
                          enabled[button->objectName().toStdString()] = button->isEnabled();
@@ -442,7 +428,7 @@ TEST_F(GatherKeywordsTest, CloseWhileTheSuggestionsAreFetched)
                            Answer(Page(ResultBody))});
     OpenWindow(Root(server), "golf clubs");
     bool closeRefused = false;
-    DuringTheRun([&] { return server.IsHolding("suggestions"); },
+    DuringTheRun(window.get(), [&] { return server.IsHolding("suggestions"); },
                  [&] {
                      closeRefused = !window->close();
                      server.Release("suggestions");

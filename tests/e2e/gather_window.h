@@ -7,12 +7,12 @@
 #include "gui/main_window.h"
 #include "support/gui/modal_answerer.h"
 #include "support/net/scripted_server.h"
+#include "window_events.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
@@ -22,7 +22,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -105,38 +104,6 @@ protected:
             QTest::mouseClick(dialog->findChild<QPushButton*>("btnOk"), Qt::LeftButton);
         });
         QTest::mouseClick(Button("btnGatherData"), Qt::LeftButton);
-    }
-
-    // Runs `look` once, from the event loop, the first time `when` holds during the run:
-    // the check runs in every message pump.
-    void DuringTheRun(std::function<bool()> when, std::function<void()> look)
-    {
-        auto* timer = new QTimer(window.get());
-        timer->setInterval(0);
-        QObject::connect(timer, &QTimer::timeout, [=] {
-            if (!when())
-                return;
-            timer->stop();
-            look();
-        });
-        timer->start();
-    }
-
-    // Queues `count` clicks on the button as the window system delivers them: they are
-    // handled by whichever message pump runs next, one after another, so the second is
-    // handled while the first one's handler is still on the stack if that handler pumps.
-    static void PostClicks(QWidget* button, int count)
-    {
-        const QPointF centre = QRectF(button->rect()).center();
-        const QPointF global = button->mapToGlobal(centre);
-        for (int i = 0; i < count; ++i) {
-            const QEvent::Type press = i % 2 == 1 ? QEvent::MouseButtonDblClick : QEvent::MouseButtonPress;
-            for (QEvent::Type type : {press, QEvent::MouseButtonRelease})
-                QCoreApplication::postEvent(button, new QMouseEvent(type, centre, global, Qt::LeftButton,
-                                                                    type == QEvent::MouseButtonRelease ? Qt::NoButton
-                                                                                                       : Qt::LeftButton,
-                                                                    Qt::NoModifier));
-        }
     }
 
     // From now on every modal dialog that opens is closed at once and its name recorded:

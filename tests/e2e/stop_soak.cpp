@@ -17,12 +17,12 @@
 #include "net/http.h"
 #include "support/net/scripted_server.h"
 #include "support/sim/simulator_process.h"
+#include "window_events.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QTableView>
 #include <QTimer>
@@ -85,20 +85,6 @@ std::string PhaseOf(TfrmMain& window, bool connecting, bool bodyStarted, const s
     if (client.Response().StatusLine.empty())
         return "waiting for the status line: " + engine;
     return "headers: " + engine;
-}
-
-void PostClicks(QWidget* button, int count)
-{
-    const QPointF centre = QRectF(button->rect()).center();
-    const QPointF global = button->mapToGlobal(centre);
-    for (int i = 0; i < count; ++i) {
-        const QEvent::Type press = i % 2 == 1 ? QEvent::MouseButtonDblClick : QEvent::MouseButtonPress;
-        for (QEvent::Type type : {press, QEvent::MouseButtonRelease})
-            QCoreApplication::postEvent(button, new QMouseEvent(type, centre, global, Qt::LeftButton,
-                                                                type == QEvent::MouseButtonRelease ? Qt::NoButton
-                                                                                                   : Qt::LeftButton,
-                                                                Qt::NoModifier));
-    }
 }
 
 class Soak {
@@ -242,6 +228,19 @@ private:
         ++FProgress;
     }
 
+    // Gather Data as a run the soak stops: the trigger drawn for it fires once, and the
+    // stop and what follows it are counted afresh.
+    void ArmedGatherData()
+    {
+        FSeen = 0;
+        FStopFired = false;
+        FStopHandled = false;
+        FConnectsAfterStop = 0;
+        FArmedRun = true;
+        GatherData();
+        FArmedRun = false;
+    }
+
     void StoppedRunThenCheck()
     {
         ClearCells();
@@ -256,13 +255,7 @@ private:
         FTriggerCount = static_cast<int>(FRandom() % static_cast<unsigned>(fetches * perFetch));
         FClicks = 1 + static_cast<int>(FRandom() % 3);
         FClose = FRandom() % 50 == 0;
-        FSeen = 0;
-        FStopFired = false;
-        FStopHandled = false;
-        FConnectsAfterStop = 0;
-        FArmedRun = true;
-        GatherData();
-        FArmedRun = false;
+        ArmedGatherData();
         if (!FStopFired) {
             ++FUnstoppedRuns;
             CheckVerification("a run the stop missed");
@@ -462,13 +455,7 @@ private:
         FTriggerCount = 5 + static_cast<int>(FRandom() % 20);
         FClicks = 1 + static_cast<int>(FRandom() % 3);
         FClose = false;
-        FSeen = 0;
-        FStopFired = false;
-        FStopHandled = false;
-        FConnectsAfterStop = 0;
-        FArmedRun = true;
-        GatherData();
-        FArmedRun = false;
+        ArmedGatherData();
         if (FStopFired) {
             ++FStops[FPhaseAtFire];
             CheckIdle("after a stop at " + FPhaseAtFire);

@@ -8,13 +8,10 @@
 #pragma once
 
 #include "local_authority.h"
+#include "support/net/scripted_peer.h"
 
-#include <condition_variable>
 #include <memory>
-#include <mutex>
-#include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
 struct TlsStep {
@@ -39,14 +36,14 @@ struct TlsStep {
 
     Kind kind = Kind::Send;
     size_t count = 0;
-    std::string text;
-    Credential credential;
+    std::string text{};
+    Credential credential{};
     bool refused = false;
 };
 
 using TlsScript = std::vector<TlsStep>;
 
-class TlsScriptedServer {
+class TlsScriptedServer : public ScriptedPeer {
 public:
     // Listens and plays the scripts, one per connection in the order they arrive.
     explicit TlsScriptedServer(std::vector<TlsScript> connections);
@@ -54,52 +51,19 @@ public:
     // Start plays them.
     static std::unique_ptr<TlsScriptedServer> Listening();
     void Start(std::vector<TlsScript> connections);
-    ~TlsScriptedServer();
-    TlsScriptedServer(const TlsScriptedServer&) = delete;
-    TlsScriptedServer& operator=(const TlsScriptedServer&) = delete;
-
-    int Port() const { return FPort; }
-
-    void Release(const std::string& name);
-    bool WaitUntilHolding(const std::string& name);
-    // Never waits, so a test may ask from inside the program's pump.
-    bool IsHolding(const std::string& name) const;
-    // Whether the script stands at any hold now.
-    bool IsStalling() const;
-    // Waits until every script has ended and its connection is closed.
-    bool Finish();
-    size_t ConnectionCount() const;
-    // The bytes received on the index-th connection, in the clear.
-    std::string Received(size_t connection) const;
-    std::vector<std::string> Failures() const;
+    ~TlsScriptedServer() override;
 
 private:
-    struct Channel;
+    class SecureLink;
 
-    TlsScriptedServer();
-
-    void Run();
-    void Play(size_t index, Channel& channel);
-    bool Wait(Channel& channel, short events, const char* what);
-    bool ReceiveSome(Channel& channel);
-    bool SendAll(Channel& channel, const std::string& bytes);
-    bool Handshake(Channel& channel, const TlsStep& step);
-    void Fail(size_t index, const std::string& why);
+    // Listens, and plays the scripts when start is set.
+    TlsScriptedServer(std::vector<TlsScript> connections, bool start);
+    void Play(size_t index, int socket) override;
+    bool PlayStep(SecureLink& link, const TlsStep& step);
+    bool Handshake(SecureLink& link, const TlsStep& step);
+    // Waits for the client's close without recording: before a session, its bytes are
+    // a hello that no step read.
+    void Discard(SecureLink& link);
 
     std::vector<TlsScript> FScripts;
-    int FListener = -1;
-    int FStopSignal = -1;
-    int FPort = 0;
-
-    mutable std::mutex FLock;
-    std::condition_variable FChanged;
-    std::vector<std::string> FReceived;
-    std::vector<std::string> FFailures;
-    std::set<std::string> FReleased;
-    std::string FHolding;
-    size_t FAccepted = 0;
-    bool FStopping = false;
-    bool FFinished = false;
-
-    std::thread FThread;
 };
