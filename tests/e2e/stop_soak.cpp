@@ -197,17 +197,23 @@ private:
 
     QPushButton* Button(const char* name) { return FWindow->findChild<QPushButton*>(name); }
 
-    // Watches the client's status events, after the window's own handler of them.
+    // Watches the status events of the client and of the transport the window assigned
+    // it (which reports the connect), after the window's own handlers of them.
     void ChainStatus()
     {
         TIdHTTP& client = FWindow->HttpClient();
-        client.OnStatus = [this, windows = client.OnStatus](TIdComponent& sender, TIdStatus status,
-                                                            const std::string& text) {
-            // The window's handler first: a connection it refuses is not counted.
-            if (windows)
-                windows(sender, status, text);
-            OnStatus(status);
-        };
+        for (TIdComponent* component : {static_cast<TIdComponent*>(&client),
+                                        static_cast<TIdComponent*>(client.IOHandler().get())}) {
+            if (!component)
+                continue;
+            component->OnStatus = [this, windows = component->OnStatus](TIdComponent& sender, TIdStatus status,
+                                                                        const std::string& text) {
+                // The window's handler first: a connection it refuses is not counted.
+                if (windows)
+                    windows(sender, status, text);
+                OnStatus(status);
+            };
+        }
     }
 
     void ClearCells()
