@@ -95,6 +95,7 @@ bool PageFetch::FetchPage(const std::string& url, std::string& page)
     auto scratch = std::make_unique<FileStream>(FScratchFileName, FileStream::Mode::Overwrite);
 
     FFetching = true;
+    FPage = scratch.get();
     const GuardedTransportStatus guarded(FClient.IOHandler(),
                                          [this](TIdStatus status) { RefuseConnectingOnceStopped(status); });
     try {
@@ -107,6 +108,7 @@ bool PageFetch::FetchPage(const std::string& url, std::string& page)
             FClient.HttpGet(url, *scratch);
         // The file holds this body and nothing of an earlier one.
         scratch->SetSize(scratch->Position());
+        FPage = nullptr;
         scratch.reset();
         FClient.CloseConnection();
         if (FStopRequested) {
@@ -129,6 +131,7 @@ bool PageFetch::FetchPage(const std::string& url, std::string& page)
         FDisplay.ShowMainStatus(saysWhy ? error.what()
                                         : "Connection error, check if you are connected and url exists.");
         CutToWritten(scratch.get());
+        FPage = nullptr;
         scratch.reset();
         page.clear();
         FFetching = false;
@@ -147,7 +150,9 @@ void PageFetch::IdHTTP1Work(int32_t AWorkCount)
 {
     if (FStopRequested)
         FClient.CloseConnection();
-    if (AWorkCount > MaxPageLength)
+    // The work count starts again with every chunk of a chunked body: what the page holds
+    // is measured where it is written.
+    if (FPage && FPage->Position() > MaxPageLength)
         throw EPageTooLarge();
     FDisplay.SetGaugeProgress(AWorkCount);
     PumpNowAndThen();

@@ -12,6 +12,7 @@
 #include <stdexcept>
 #include <string>
 
+class FileStream;
 class TIdHTTP;
 
 // A results page is at most a few hundred kilobytes and a suggestion page of 10,000 rows
@@ -70,5 +71,7 @@ private:
     bool& FStopRequested;
     std::string FScratchFileName;
     bool FFetching = false;
+    // The destination of the fetch under way, for the page limit.
+    const FileStream* FPage = nullptr;
     std::chrono::steady_clock::time_point FLastPump{};
 };

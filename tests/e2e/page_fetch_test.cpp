@@ -182,19 +182,32 @@ TEST_F(PageFetchTest, NoRedirectConnectionStartsOnceTheFlagIsSetWithAnAssignedTr
 
 TEST_F(PageFetchTest, APageThatDoesNotEndFailsPastTheLimitAndSaysSo)
 {
-    // A body read until the close, from a server that never closes.
-    ScriptedServer server({{ScriptStep::ReadUntil("\r\n\r\n"), ScriptStep::Send("HTTP/1.1 200 OK\r\n\r\n"),
-                            ScriptStep::Drip(std::string(64 * 1024, 'x'))}});
-    std::string page = "old";
-    EXPECT_FALSE(fetch.FetchPage(Url(server), page));
-    EXPECT_TRUE(page.empty());
-    EXPECT_TRUE(stop);
-    EXPECT_EQ(display.MainStatus.back(), "The page is larger than 64 MiB; the fetch was stopped.");
-    EXPECT_FALSE(client.IsConnected());
-    // What was written is kept, and no more than one read piece past the limit.
-    const auto written = std::filesystem::file_size(scratch);
-    EXPECT_GT(written, static_cast<uintmax_t>(MaxPageLength) - 64 * 1024);
-    EXPECT_LE(written, static_cast<uintmax_t>(MaxPageLength) + 64 * 1024);
+    const std::string piece(64 * 1024, 'x');
+    // Servers that never stop sending, in the two framings without an announced end.
+    const struct {
+        const char* framing;
+        std::string head;
+        std::string repeated;
+    } cases[] = {
+        {"until the close", "HTTP/1.1 200 OK\r\n\r\n", piece},
+        {"chunked", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n", "10000\r\n" + piece + "\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.framing);
+        ScriptedServer server(
+            {{ScriptStep::ReadUntil("\r\n\r\n"), ScriptStep::Send(c.head), ScriptStep::Drip(c.repeated)}});
+        stop = false;
+        std::string page = "old";
+        EXPECT_FALSE(fetch.FetchPage(Url(server), page));
+        EXPECT_TRUE(page.empty());
+        EXPECT_TRUE(stop);
+        EXPECT_EQ(display.MainStatus.back(), "The page is larger than 64 MiB; the fetch was stopped.");
+        EXPECT_FALSE(client.IsConnected());
+        // What was written is kept, and no more than one read piece past the limit.
+        const auto written = std::filesystem::file_size(scratch);
+        EXPECT_GT(written, static_cast<uintmax_t>(MaxPageLength) - piece.size());
+        EXPECT_LE(written, static_cast<uintmax_t>(MaxPageLength) + piece.size());
+    }
 }
 
 TEST_F(PageFetchTest, TheGaugeFollowsTheBody)
