@@ -32,7 +32,7 @@ int main()
         TIdCookieManager manager;
         const auto start = Clock::now();
         for (int i = 0; i < 100000; ++i)
-            manager.AcceptCookie("c" + std::to_string(i) + "=value; path=/", "www.site.test");
+            manager.AcceptCookie("c" + std::to_string(i) + "=value; path=/", "www.site.test", false);
         std::printf("100,000 cookies for one host admitted: %.0f ms, %d kept (target < 1000 ms)\n",
                     MillisecondsSince(start), manager.Store().StoredCount());
     }
@@ -40,7 +40,7 @@ int main()
         TIdCookieManager manager;
         const auto start = Clock::now();
         for (int i = 0; i < 100000; ++i)
-            manager.AcceptCookie("c=value; path=/", "host" + std::to_string(i) + ".site.test");
+            manager.AcceptCookie("c=value; path=/", "host" + std::to_string(i) + ".site.test", false);
         std::printf("100,000 cookies for 100,000 hosts admitted: %.0f ms, %d kept (target < 1000 ms)\n",
                     MillisecondsSince(start), manager.Store().StoredCount());
     }

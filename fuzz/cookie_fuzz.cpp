@@ -18,12 +18,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     TIdCookieManager manager;
     while (input.remaining_bytes() > 0) {
         const bool version2 = input.ConsumeBool();
+        const bool encrypted = input.ConsumeBool();
         const std::string value = input.ConsumeRandomLengthString(4096);
         try {
             if (version2)
-                manager.AcceptCookie2(value, host);
+                manager.AcceptCookie2(value, host, encrypted);
             else
-                manager.AcceptCookie(value, host);
+                manager.AcceptCookie(value, host, encrypted);
         } catch (const EIdException&) {
         } catch (const EConvertError&) {
         }

@@ -2,13 +2,17 @@
 
 #include "core/file_system.h"
 #include "core/page_text.h"
+#include "core/proxy_rotation.h"
+#include "net/socks5.h"
 #include "net/errors.h"
 #include "net/http.h"
 #include "net/ssl_errors.h"
 #include "net/streams.h"
+#include "net/uri.h"
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace {
@@ -61,6 +65,17 @@ private:
 
 } // namespace
 
+bool IsProxyFailure(const std::exception& error)
+{
+    if (dynamic_cast<const EIdProxyAuthenticationRequired*>(&error) || dynamic_cast<const EIdSocksError*>(&error) ||
+        dynamic_cast<const EIdConnectException*>(&error) || dynamic_cast<const EIdConnectTimeout*>(&error))
+        return true;
+    const auto* socket = dynamic_cast<const EIdSocketError*>(&error);
+    // Refused, reset, timed out: the proxy is not there or went away.
+    return socket && (socket->SocketErrorCode == 10061 || socket->SocketErrorCode == 10054 ||
+                      socket->SocketErrorCode == 10060);
+}
+
 EPageTooLarge::EPageTooLarge()
     : std::runtime_error("The page is larger than " + std::to_string(MaxPageLength / (1024 * 1024)) +
                          " MiB; the fetch was stopped.")
@@ -105,7 +120,7 @@ bool PageFetch::FetchPage(const std::string& url, std::string& page)
         FLastPump = std::chrono::steady_clock::now();
         // A Stop or a close handled in that pump: no request goes out after it.
         if (!FStopRequested)
-            FClient.HttpGet(url, *scratch);
+            GetThroughProxies(url, *scratch);
         // The file holds this body and nothing of an earlier one.
         scratch->SetSize(scratch->Position());
         FPage = nullptr;
@@ -126,8 +141,10 @@ bool PageFetch::FetchPage(const std::string& url, std::string& page)
         // A secure connection that failed says why (a refused certificate above all), and
         // so does a page too large: "check if you are connected" would send the user the
         // wrong way.
-        const bool saysWhy =
-            dynamic_cast<const EIdOpenSSLError*>(&error) || dynamic_cast<const EPageTooLarge*>(&error);
+        const bool saysWhy = dynamic_cast<const EIdOpenSSLError*>(&error) ||
+                             dynamic_cast<const EPageTooLarge*>(&error) ||
+                             dynamic_cast<const EEveryProxySetAside*>(&error) ||
+                             dynamic_cast<const EProxySettingsUnusable*>(&error);
         FDisplay.ShowMainStatus(saysWhy ? error.what()
                                         : "Connection error, check if you are connected and url exists.");
         CutToWritten(scratch.get());
@@ -136,6 +153,55 @@ bool PageFetch::FetchPage(const std::string& url, std::string& page)
         page.clear();
         FFetching = false;
         return false;
+    }
+}
+
+void PageFetch::PointClientAt(const ProxyAddress* proxy)
+{
+    TIdProxyConnectionInfo& params = FClient.ProxyParams;
+    params.SetProxyServer(proxy ? proxy->Host : std::string());
+    params.SetProxyPort(proxy ? proxy->Port : 0);
+    params.Kind = !proxy || proxy->Scheme == ProxyScheme::Http ? ProxyKind::Http
+                  : proxy->Scheme == ProxyScheme::Socks5      ? ProxyKind::Socks5
+                                                              : ProxyKind::Socks5Remote;
+    params.ProxyUsername = proxy ? proxy->Username : std::string();
+    params.ProxyPassword = proxy ? proxy->Password : std::string();
+    params.BasicAuthentication =
+        proxy && proxy->Scheme == ProxyScheme::Http && !(proxy->Username.empty() && proxy->Password.empty());
+}
+
+void PageFetch::GetThroughProxies(const std::string& url, FileStream& scratch)
+{
+    const int64_t start = scratch.Position();
+    const std::string host = TIdURI(url).Host;
+    for (;;) {
+        const std::optional<std::size_t> proxy = FProxies ? FProxies->ProxyFor(host) : std::nullopt;
+        PointClientAt(proxy ? &FProxies->Proxy(*proxy) : nullptr);
+        if (!proxy) {
+            FClient.HttpGet(url, scratch);
+            return;
+        }
+        const std::string name = FProxies->Proxy(*proxy).DisplayName();
+        FDisplay.ShowMainStatus("Getting URL: " + url + " through proxy " + name + FSetAsideNote + "...");
+        try {
+            FClient.HttpGet(url, scratch);
+            FProxies->Succeeded(*proxy);
+            return;
+        } catch (const std::exception& error) {
+            if (FStopRequested)
+                throw;
+            if (!IsProxyFailure(error)) {
+                // The proxy carried the request; what failed lies behind it.
+                FProxies->Succeeded(*proxy);
+                throw;
+            }
+            FClient.CloseConnection();
+            scratch.SetSize(start);
+            scratch.SetPosition(start);
+            if (FProxies->Failed(*proxy))
+                FSetAsideNote += " (" + name + " set aside: it failed " +
+                                 std::to_string(ProxyFailuresBeforeSetAside) + " times in a row)";
+        }
     }
 }
 

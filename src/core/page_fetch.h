@@ -4,6 +4,7 @@
 // honouring and setting the window's stop flag.
 #pragma once
 
+#include "config/proxy_settings.h"
 #include "core/user_interface.h"
 #include "net/component.h"
 
@@ -13,6 +14,7 @@
 #include <string>
 
 class FileStream;
+class ProxyRotation;
 class TIdHTTP;
 
 // A results page is at most a few hundred kilobytes and a suggestion page of 10,000 rows
@@ -25,6 +27,10 @@ class EPageTooLarge : public std::runtime_error {
 public:
     EPageTooLarge();
 };
+
+// Whether a fetch through a proxy failed because of the proxy: refused, reset or timed
+// out on connecting, a 407, a SOCKS refusal.
+bool IsProxyFailure(const std::exception& error);
 
 // What a fetch shows while it works; the main window implements it.
 class FetchDisplay : public StatusPanels {
@@ -56,12 +62,21 @@ public:
 
     const std::string& ScratchFileName() const { return FScratchFileName; }
 
+    // Sends every later fetch through the proxies rotation chooses (none: directly). A
+    // fetch whose proxy fails goes again at once through the next one; the rotation
+    // must outlive this object or be taken back.
+    void UseProxies(ProxyRotation* rotation) { FProxies = rotation; }
+
     void IdHTTP1WorkBegin(int32_t AWorkCountMax);
     void IdHTTP1Work(int32_t AWorkCount);
     void IdHTTP1WorkEnd();
 
 private:
     void RefuseConnectingOnceStopped(TIdStatus status) const;
+    // HttpGet through the proxy the rotation chooses, again through the next one for as
+    // long as the proxy is what fails.
+    void GetThroughProxies(const std::string& url, FileStream& scratch);
+    void PointClientAt(const ProxyAddress* proxy);
     // Pumps unless the last pump was very recent, so a fast body is not slowed down by a
     // pump for every piece.
     void PumpNowAndThen();
@@ -71,6 +86,9 @@ private:
     bool& FStopRequested;
     std::string FScratchFileName;
     bool FFetching = false;
+    ProxyRotation* FProxies = nullptr;
+    // The proxies set aside so far in this run, for the status bar.
+    std::string FSetAsideNote;
     // The destination of the fetch under way, for the page limit.
     const FileStream* FPage = nullptr;
     std::chrono::steady_clock::time_point FLastPump{};

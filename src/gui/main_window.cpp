@@ -1,4 +1,5 @@
 #include "gui/main_window.h"
+#include "gui/picture_proxy.h"
 
 #include "config/ini_file.h"
 #include "core/banner_layout.h"
@@ -254,6 +255,9 @@ void TfrmMain::FormCreate()
 void TfrmMain::LoadSettings()
 {
     FServices = ReadServiceAddresses(IniFile(FFolder + "dbconfig.dat"), FFolder);
+    FProxies = std::make_unique<ProxyRotation>(ReadProxySettings(IniFile(FFolder + "dbconfig.dat"), FFolder));
+    FPageFetch->UseProxies(FProxies.get());
+    RoutePicturesThroughProxy(FProxies->Settings());
     FSecureHandler->CAFile = FServices.CAFile;
     const std::vector<std::string> failures = LoadBranding(FFolder, *FRandom, *this, FBranding);
     // The window is already shown: the banner is centred in its strip as it is now.

@@ -10,6 +10,7 @@
 #include "core/keyword_suggestions.h"
 #include "core/network_command.h"
 #include "core/page_fetch.h"
+#include "core/proxy_rotation.h"
 #include "core/result_counts.h"
 #include "core/user_interface.h"
 #include "core/web_pages.h"
@@ -139,6 +140,8 @@ private:
     int FSearchMode = 0;
 
     ServiceAddresses FServices;
+    // The proxies of the settings, used in turn by every fetch of the run.
+    std::unique_ptr<ProxyRotation> FProxies;
     // The one running state of the network commands, and a close waiting for the
     // running one to return.
     NetworkCommandState FNetworkCommands;

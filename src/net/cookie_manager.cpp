@@ -102,19 +102,20 @@ bool TIdCookieManager::AskAcceptCookie(TIdCookieRFC2109& cookie)
     return accept;
 }
 
-void TIdCookieManager::AcceptCookie(const std::string& text, const std::string& host)
+void TIdCookieManager::AcceptCookie(const std::string& text, const std::string& host, bool encryptedChannel)
 {
     if (text.size() <= MaxCookieLength)
-        Admit(FStore->NewCookie(), text, host);
+        Admit(FStore->NewCookie(), text, host, encryptedChannel);
 }
 
-void TIdCookieManager::AcceptCookie2(const std::string& text, const std::string& host)
+void TIdCookieManager::AcceptCookie2(const std::string& text, const std::string& host, bool encryptedChannel)
 {
     if (text.size() <= MaxCookieLength)
-        Admit(FStore->NewCookie2(), text, host);
+        Admit(FStore->NewCookie2(), text, host, encryptedChannel);
 }
 
-void TIdCookieManager::Admit(TIdCookieRFC2109& cookie, const std::string& text, const std::string& host)
+void TIdCookieManager::Admit(TIdCookieRFC2109& cookie, const std::string& text, const std::string& host,
+                             bool encryptedChannel)
 {
     try {
         cookie.ParseCookieText(text);
@@ -130,8 +131,14 @@ void TIdCookieManager::Admit(TIdCookieRFC2109& cookie, const std::string& text, 
     const bool domainGiven = !cookie.DomainText().empty();
     if (!domainGiven)
         cookie.SetDomainText(host);
-    if (!(domainGiven && NamesPublicSuffix(cookie.DomainText(), host)) && cookie.MatchesServerHost(host) &&
-        AskAcceptCookie(cookie))
+    cookie.SetHostOnly(!domainGiven);
+    // Anyone on the path of a plain http answer could otherwise plant or overwrite the
+    // cookie that the encrypted pages of the same site rely on.
+    const bool plantsSecure =
+        !encryptedChannel &&
+        (cookie.Secure() || FStore->StoresSecureCookie(cookie.DomainText(), cookie.NameText()));
+    if (!plantsSecure && !(domainGiven && NamesPublicSuffix(cookie.DomainText(), host)) &&
+        cookie.MatchesServerHost(host) && AskAcceptCookie(cookie))
         FStore->StoreCookie(cookie);
     else
         FStore->DestroyCookie(cookie);
@@ -183,7 +190,7 @@ std::string TIdCookieManager::BuildCookieHeader(const TIdURI& uri, bool secure)
             const TIdNetscapeCookie* const cookie = cookies.CookieAt(entry);
             const std::string& path = cookie->PathText();
             if (path.empty() || !uri.Directory.starts_with(path) || (cookie->Secure() && !secure) ||
-                cookie->ValueText().empty())
+                cookie->ValueText().empty() || (cookie->HostOnly() && !SameTextAscii(cookie->DomainText(), uri.Host)))
                 continue;
             const auto place = std::lower_bound(chosen.begin(), chosen.end(), path,
                                                 [](const TIdNetscapeCookie* held, const std::string& newPath) {

@@ -161,8 +161,23 @@ void TIdCookies::StoreCookie(TIdNetscapeCookie& cookie)
         return;
     keeper->ParseCookieText(cookie.FormatCookie());
     keeper->SetFlavor(cookie.Flavor());
+    keeper->SetHostOnly(cookie.HostOnly());
     MarkSet(*keeper);
     DestroyCookie(cookie);
+}
+
+bool TIdCookies::StoresSecureCookie(std::string_view domain, std::string_view name)
+{
+    const TIdCookieList& domains = LockDomains(LockMode::Read);
+    bool secure = false;
+    const int entry = domains.IndexOf(domain);
+    if (entry >= 0) {
+        const TIdCookieList& cookies = domains.CookiesAt(entry);
+        const int stored = cookies.IndexOf(name);
+        secure = stored >= 0 && cookies.CookieAt(stored)->Secure();
+    }
+    UnlockDomains(LockMode::Read);
+    return secure;
 }
 
 void TIdCookies::MarkSet(TIdNetscapeCookie& cookie)

@@ -144,6 +144,10 @@ public:
     const std::string& NameText() const { return FNameText; }
     const std::string& PathText() const { return FPathText; }
     bool Secure() const { return FSecureFlag; }
+    // Set without a domain attribute: sent back to the host that set it only, never to
+    // its subdomains.
+    bool HostOnly() const { return FHostOnly; }
+    void SetHostOnly(bool hostOnly) { FHostOnly = hostOnly; }
     const std::string& ValueText() const { return FValueText; }
     TCookieFlavor Flavor() const { return FFlavor; }
     void SetFlavor(TCookieFlavor flavor) { FFlavor = flavor; }
@@ -164,6 +168,7 @@ protected:
     std::string FNameText;
     std::string FPathText;
     bool FSecureFlag = false;
+    bool FHostOnly = false;
     std::string FValueText;
     TCookieFlavor FFlavor = cfNetscape;
 };
@@ -235,6 +240,9 @@ public:
     // more than MaxCookiesPerDomain cookies or the store more than MaxCookies, the least
     // recently set one (of the domain, then of the store) is destroyed.
     void StoreCookie(TIdNetscapeCookie& cookie);
+    // Whether a cookie of that domain and name (both ignoring case) is stored with the
+    // secure attribute.
+    bool StoresSecureCookie(std::string_view domain, std::string_view name);
     // How many cookies are indexed.
     int StoredCount() const { return static_cast<int>(FRecentlySet.size()); }
 
@@ -284,14 +292,16 @@ public:
     // A "Set-cookie" value received from host: kept when it is at most MaxCookieLength
     // bytes, its name and value hold no control character but tabs, its domain
     // attribute names no public suffix, host may set its domain, and OnNewCookie does
-    // not refuse it.
-    void AcceptCookie(const std::string& text, const std::string& host);
+    // not refuse it. A response that did not come over an encrypted channel can neither
+    // set a secure cookie nor replace one. Without a domain attribute the cookie is
+    // host-only.
+    void AcceptCookie(const std::string& text, const std::string& host, bool encryptedChannel);
     // The same for a "Set-cookie2" value.
-    void AcceptCookie2(const std::string& text, const std::string& host);
+    void AcceptCookie2(const std::string& text, const std::string& host, bool encryptedChannel);
     // Destroys every cookie whose expiry has passed.
     void DropExpiredCookies();
     // The "Cookie" value for a request to uri: "name=value" of every cookie whose
-    // domain matches the host, whose path begins the URI's directory and that has a
+    // domain matches the host (a host-only cookie's equals it), whose path begins the URI's directory and that has a
     // value (secure ones only when secure), longer paths first, joined with "; ".
     std::string BuildCookieHeader(const TIdURI& uri, bool secure);
 
@@ -312,7 +322,7 @@ protected:
     virtual bool AskAcceptCookie(TIdCookieRFC2109& cookie);
 
 private:
-    void Admit(TIdCookieRFC2109& cookie, const std::string& text, const std::string& host);
+    void Admit(TIdCookieRFC2109& cookie, const std::string& text, const std::string& host, bool encryptedChannel);
 
     std::unique_ptr<TIdCookies> FStore;
     std::vector<std::pair<const void*, std::function<void()>>> FDestroyWatches;

@@ -187,6 +187,13 @@ public:
     std::string BodyText;
 };
 
+// The proxy asked for credentials it was not given, or refused those it was (407): the
+// message names the proxy, so that the user knows which of a list failed.
+class EIdProxyAuthenticationRequired : public EIdHTTPProtocolException {
+public:
+    using EIdHTTPProtocolException::EIdHTTPProtocolException;
+};
+
 class EIdIOHandlerPropInvalid : public EIdException {
 public:
     EIdIOHandlerPropInvalid() : EIdException("IOHandler value is not valid") {}

@@ -101,6 +101,10 @@ private:
 };
 
 // Proxy settings; they add the "Proxy-Authorization" line to a request.
+// How the proxy is spoken to: HTTP (absolute-form requests, CONNECT for https), or
+// SOCKS5 with the name looked up here (Socks5) or by the proxy (Socks5Remote).
+enum class ProxyKind { Http, Socks5, Socks5Remote };
+
 class TIdProxyConnectionInfo {
 public:
     void ResetFields();
@@ -115,6 +119,7 @@ public:
     // A different port frees the Authenticator.
     void SetProxyPort(int32_t port);
 
+    ProxyKind Kind = ProxyKind::Http;
     std::string ProxyUsername;
     std::string ProxyPassword;
     bool BasicAuthentication = false;

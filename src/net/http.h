@@ -157,6 +157,10 @@ protected:
     // the TLS handshake with that host inside the tunnel. A tunnel kept open to the same
     // origin is used again. A refusal by the proxy raises its status error.
     void OpenTunnel(TIdHTTPResponse& response);
+    // Through a SOCKS5 proxy: its exchange for the current URI's host and port, then,
+    // for "https", the TLS handshake with that host. A stream kept open to the same
+    // origin is used again.
+    void OpenSocksTunnel(TIdHTTPResponse& response, bool secure);
     // Closes a connection the last response does not keep, notices a peer that closed
     // an idle one, and connects when not connected.
     void EnsureConnected(TIdHTTPResponse& response);
@@ -207,12 +211,16 @@ private:
                          const TIdOnSelectAuthorization& onSelect, const TIdOnAuthorization& onAuthorization,
                          std::string& username, std::string& password);
 
+    // Gives the request back the credentials it was configured with, dropping those a
+    // URL brought.
+    void RestoreCredentials(const std::string& username, const std::string& password);
+
     // The assigned transport when it is a secure one.
     TIdSSLIOHandlerSocket* SecureHandler() const;
     // Closes a kept connection of the other kind, then sets the secure transport's mode.
     void UseEncryption(bool encrypted);
     // host:port of the current URI, as the CONNECT request names it.
-    std::string TunnelTarget() const { return FCurrentUri.Host + ":" + FCurrentUri.PortText; }
+    std::string TunnelTarget() const { return HostForUrl(FCurrentUri.Host) + ":" + FCurrentUri.PortText; }
 
     TIdURI FCurrentUri;
     std::unique_ptr<TIdHTTPProtocol> FProtocol;
@@ -225,6 +233,9 @@ private:
     bool FOwnsCookieManager = false;
     bool FRequestRunning = false;
     bool FClosedFromOutside = false;
+    // The pass goes to another server than the one the request was made for: no
+    // Authorization line.
+    bool FCredentialsWithheld = false;
 };
 
 // The client as the program's window configures it.

@@ -160,6 +160,12 @@ void TIdCustomHTTP::RaiseStatusError()
         }
         bodyText = sink.Kept();
     });
+    if (response.StatusCode() == 407 && !ProxyParams.ProxyServer().empty())
+        throw EIdProxyAuthenticationRequired(407,
+                                             "The proxy " + HostForUrl(ProxyParams.ProxyServer()) + ":" +
+                                                 std::to_string(ProxyParams.ProxyPort()) +
+                                                 " refused the request: " + StatusLine(),
+                                             std::move(bodyText));
     throw EIdHTTPProtocolException(response.StatusCode(), StatusLine(), std::move(bodyText));
 }
 

@@ -33,10 +33,12 @@ void TIdCustomHTTP::CollectCookies(TIdHTTPRequest& request, TIdHTTPResponse& res
     TIdHeaderList cookies2;
     response.RawLines.ExtractAll("Set-cookie", &cookies);
     response.RawLines.ExtractAll("Set-cookie2", &cookies2);
+    const TIdSSLIOHandlerSocket* handler = SecureHandler();
+    const bool encrypted = handler && handler->Encrypted();
     for (const std::string& text : cookies.Lines())
-        FCookieManager->AcceptCookie(text, FCurrentUri.Host);
+        FCookieManager->AcceptCookie(text, FCurrentUri.Host, encrypted);
     for (const std::string& text : cookies2.Lines())
-        FCookieManager->AcceptCookie2(text, FCurrentUri.Host);
+        FCookieManager->AcceptCookie2(text, FCurrentUri.Host, encrypted);
 }
 
 void TIdCustomHTTP::AttachCookies(TIdURI& uri, TIdHTTPRequest& request)

@@ -35,8 +35,11 @@ const char* MethodWord(TIdHTTPMethod method)
 void TIdHTTPProtocol::SendRequestHead(TIdURI* uri)
 {
     Request.ComposeHeaders();
-    // Inside a tunnel the origin server reads the head: the proxy's credentials stay out.
-    if (Request.Route != TIdHTTPRoute::rkProxyTunnel)
+    if (FClient.FCredentialsWithheld)
+        Request.RawLines.SetValueOf("Authorization", "");
+    // The proxy's credentials go to the proxy only: not through a tunnel to the origin
+    // server, nor to a server asked directly.
+    if (Request.Route == TIdHTTPRoute::rkProxy)
         FClient.ProxyParams.ComposeHeaders(Request.RawLines);
     if (uri)
         FClient.AttachCookies(*uri, Request);

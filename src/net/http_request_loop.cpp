@@ -4,10 +4,23 @@
 
 #include "net/errors.h"
 #include "net/number_text.h"
+#include "net/proxy_target.h"
 #include "net/ssl_io_handler.h"
 #include "net/text_case.h"
 
+#include <cctype>
+
 namespace {
+
+// Protocol, host and port of a URI, letter case folded: the server that credentials
+// belong to.
+std::string OriginOf(const TIdURI& uri)
+{
+    std::string origin = uri.Protocol + "://" + uri.Host + ":" + uri.PortText;
+    for (char& c : origin)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return origin;
+}
 
 // Every 1xx but 101 is an interim answer that the final response follows.
 bool IsInterim(int statusCode)
@@ -43,6 +56,11 @@ void TIdCustomHTTP::RunRequest(TIdHTTPMethod method, const std::string& url, Str
     FProxyAuthAttempts = 0;
     FClosedFromOutside = false;
     const FlagScope running(FRequestRunning);
+    // A URL's user and password serve that one request; the configured ones come back
+    // after it.
+    const std::string configuredUsername = request.Username;
+    const std::string configuredPassword = request.Password;
+    std::string credentialsOrigin;
     request.Target = url;
     request.RequestMethod = method;
     request.UploadStream = uploadStream;
@@ -56,6 +74,13 @@ void TIdCustomHTTP::RunRequest(TIdHTTPMethod method, const std::string& url, Str
                 throw EIdNotConnected();
             ++FRedirectsTaken;
             PrepareTarget(FCurrentUri, request, ProtocolVersion);
+            // Credentials belong to the server the request was made for: a redirect to
+            // another one never takes them along.
+            if (credentialsOrigin.empty())
+                credentialsOrigin = OriginOf(FCurrentUri);
+            FCredentialsWithheld = OriginOf(FCurrentUri) != credentialsOrigin;
+            if (FCredentialsWithheld)
+                request.Authenticator.reset();
             OpenAndSend(request, response);
             for (int interim = 0;; ++interim) {
                 if (interim > MaxInterimResponses)
@@ -91,16 +116,31 @@ void TIdCustomHTTP::RunRequest(TIdHTTPMethod method, const std::string& url, Str
     } catch (const EIdInvalidResponse&) {
         // The rest of the response was not read: nothing more can be read on the
         // connection.
+        RestoreCredentials(configuredUsername, configuredPassword);
         CloseItself();
         throw;
     } catch (...) {
+        RestoreCredentials(configuredUsername, configuredPassword);
         if (!KeepConnection(response))
             CloseItself();
         throw;
     }
+    RestoreCredentials(configuredUsername, configuredPassword);
     if (!KeepConnection(response))
         CloseItself();
     FRedirectsTaken = 0;
+}
+
+void TIdCustomHTTP::RestoreCredentials(const std::string& username, const std::string& password)
+{
+    TIdHTTPRequest& request = FProtocol->Request;
+    FCredentialsWithheld = false;
+    if (request.Username == username && request.Password == password)
+        return;
+    request.Username = username;
+    request.Password = password;
+    // A scheme made from the URL's credentials would send them again.
+    request.Authenticator.reset();
 }
 
 void TIdCustomHTTP::OpenAndSend(TIdHTTPRequest& request, TIdHTTPResponse& response)
@@ -120,6 +160,8 @@ void TIdCustomHTTP::OpenAndSend(TIdHTTPRequest& request, TIdHTTPResponse& respon
 
     if (request.Route == TIdHTTPRoute::rkProxyTunnel)
         OpenTunnel(response);
+    else if (!ProxyParams.ProxyServer().empty() && ProxyParams.Kind != ProxyKind::Http)
+        OpenSocksTunnel(response, request.Route == TIdHTTPRoute::rkDirectTls);
     else
         EnsureConnected(response);
     FProtocol->SendRequestHead(&FCurrentUri);
@@ -152,12 +194,25 @@ TIdHTTPRoute TIdCustomHTTP::ChooseRoute()
     const bool secure = SameTextAscii(FCurrentUri.Protocol, "HTTPS");
 
     if (!ProxyParams.ProxyServer().empty()) {
+        // Checked before the connection is touched: the proxy would be asked for
+        // another port than the URL names, or a line broken inside the request.
+        CheckProxyTarget(FCurrentUri.Host, FCurrentUri.PortText);
         if (!SameTextAscii(Host(), ProxyParams.ProxyServer()) || Port() != ProxyParams.ProxyPort()) {
             if (IsConnected())
                 CloseItself();
             // The current URI keeps naming the origin server: the proxy is asked for it.
             TIdTCPClient::SetHost(ProxyParams.ProxyServer());
             TIdTCPClient::SetPort(ProxyParams.ProxyPort());
+        }
+        if (ProxyParams.Kind != ProxyKind::Http) {
+            // Through SOCKS the requests are the ones made directly, on a stream to one
+            // origin server.
+            if (secure && !SecureHandler())
+                throw EIdIOHandlerPropInvalid();
+            if (IsConnected() && (!SameTextAscii(FTunnelTarget, TunnelTarget()) ||
+                                  (SecureHandler() && SecureHandler()->Encrypted() != secure)))
+                CloseItself();
+            return secure ? TIdHTTPRoute::rkDirectTls : TIdHTTPRoute::rkDirect;
         }
         if (!secure) {
             UseEncryption(false);

@@ -31,9 +31,27 @@ void TIdIOHandlerSocket::ConnectSocket(const std::string& host, int32_t port, co
     handle.BindLocal();
 
     // "localhost" is answered without a lookup, so it is not reported as resolving.
-    if (!TIdStack::IsIPv4Text(host) && !TIdStack::IsLocalHostName(host))
+    if (!TIdStack::IsIPv4Text(host) && !TIdStack::IsIPv6Text(host) && !TIdStack::IsLocalHostName(host))
         ReportStatus(hsResolving, {host});
-    handle.SetPeerAddress(stack.LookupHost(host), port);
+    // Stop releases the socket: that also ends the wait for the name.
+    const std::vector<std::string> addresses =
+        stack.LookupHostAddresses(host, [&handle] { return !handle.Allocated(); });
+
+    // Several addresses race, unless a local address or port is asked for: that binding
+    // is made for the one socket.
+    if (addresses.size() > 1 && boundIP.empty() && boundPort == 0 && portLow == 0 && portHigh == 0) {
+        ReportStatus(hsConnecting, {addresses.front()});
+        const bool limited = timeout != -1 && timeout != 0;
+        ConnectToFirstOf(addresses, port,
+                         limited ? timeout : TIdAntiFreezeBase::AntiFreezeInUse() ? ConnectLimitWithAntiFreeze : -2);
+        return;
+    }
+    const std::string& address = addresses.front();
+    if (address.find(':') != std::string::npos) {
+        handle.AllocateHandle(true);
+        handle.BindLocal();
+    }
+    handle.SetPeerAddress(address, port);
 
     if (!UseNagle)
         stack.CheckSocketResult(stack.WSSetNoDelay(handle.SocketValue()));

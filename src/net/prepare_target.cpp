@@ -1,5 +1,4 @@
 #include "net/errors.h"
-#include "net/number_text.h"
 #include "net/prepare_target.h"
 #include "net/streams.h"
 #include "net/text_case.h"
@@ -21,6 +20,15 @@ bool IsBlankControlOrDelete(char c)
 {
     const auto byte = static_cast<unsigned char>(c);
     return byte < 0x21 || byte == 0x7F;
+}
+
+std::string DefaultPortText(const std::string& protocol)
+{
+    if (SameTextAscii(protocol, "http"))
+        return "80";
+    if (SameTextAscii(protocol, "https"))
+        return "443";
+    throw EIdUnknownProtocol();
 }
 
 } // namespace
@@ -70,19 +78,14 @@ void PrepareTarget(TIdURI& currentUri, TIdHTTPRequest& request, TIdHTTPProtocolV
     else if (!SameTextAscii(currentUri.Protocol, "https"))
         currentUri.Protocol = "http";
 
-    if (!uri.PortText.empty()) {
+    // An absolute URL names its server in full: without a port it means its protocol's
+    // default one, whatever the last request used. Only a relative reference stays on
+    // the current server and port.
+    const bool absolute = !uri.Host.empty() || !uri.Protocol.empty();
+    if (!uri.PortText.empty())
         currentUri.PortText = uri.PortText;
-    } else {
-        const int32_t currentPort = StrToIntDef(currentUri.PortText, 0);
-        if (currentPort == 0 || currentPort == 80 || currentPort == 443) {
-            if (SameTextAscii(currentUri.Protocol, "http"))
-                currentUri.PortText = "80";
-            else if (SameTextAscii(currentUri.Protocol, "https"))
-                currentUri.PortText = "443";
-            else
-                throw EIdUnknownProtocol();
-        }
-    }
+    else if (absolute || currentUri.PortText.empty())
+        currentUri.PortText = DefaultPortText(currentUri.Protocol);
 
     if (request.RequestMethod == TIdHTTPMethod::hmOptions && SameTextAscii(uri.DocName, "*"))
         request.Target = "*";
@@ -103,5 +106,6 @@ void PrepareTarget(TIdURI& currentUri, TIdHTTPRequest& request, TIdHTTPProtocolV
     else
         request.SetContentLength(-1);
 
-    request.Host = currentUri.PortText == "80" ? currentUri.Host : currentUri.Host + ":" + currentUri.PortText;
+    const std::string host = HostForUrl(currentUri.Host);
+    request.Host = currentUri.PortText == "80" ? host : host + ":" + currentUri.PortText;
 }

@@ -13,10 +13,9 @@
 // character in the host), its Username and Password (from the URL's
 // user info), ContentLength (the upload size for POST and PUT, else -1) and Host
 // (host, plus ":" and port unless the port is 80). A URL without a protocol is http,
-// unless the current URI is https, which it keeps. A URL without a port keeps a port
-// other than 0, 80 and 443 from the current URI, and otherwise takes its protocol's
-// default. Raises EIdUnknownProtocol for a protocol other than http or https that needs
-// a default port, and EIdException for OPTIONS, TRACE, PUT and DELETE under HTTP 1.0.
+// unless the current URI is https, which it keeps. An absolute URL without a port
+// takes its protocol's default; a relative one keeps the current port. Raises
+// EIdUnknownProtocol for a protocol other than http or https that needs a default port, and EIdException for OPTIONS, TRACE, PUT and DELETE under HTTP 1.0.
 void PrepareTarget(TIdURI& currentUri, TIdHTTPRequest& request, TIdHTTPProtocolVersion version);
 
 // The request target as it goes into the request line: a blank or another control

@@ -41,10 +41,10 @@ TIdSocketHandle::~TIdSocketHandle()
     close(FAbandonSignal);
 }
 
-void TIdSocketHandle::AllocateHandle()
+void TIdSocketHandle::AllocateHandle(bool ipv6)
 {
     ReleaseHandle();
-    const int socket = Stack().WSSocket();
+    const int socket = Stack().WSSocket(ipv6);
     if (socket < 0)
         throw EIdInvalidSocket();
 
@@ -54,6 +54,20 @@ void TIdSocketHandle::AllocateHandle()
     FConnectPending = false;
     FSocketValue = socket;
     FAllocated = true;
+}
+
+void TIdSocketHandle::TakeConnectedSocket(int socket)
+{
+    ReleaseHandle();
+    {
+        std::lock_guard<std::mutex> lock(FConnectLock);
+        LowerSignal(FAbandonSignal);
+        FAbandoned = false;
+        FConnectPending = false;
+        FSocketValue = socket;
+        FAllocated = true;
+    }
+    Stack().CheckSocketResult(ReadBackAddresses());
 }
 
 void TIdSocketHandle::ReleaseHandle()

@@ -8,11 +8,13 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 // The WinSock error numbers the transport acts on. Their texts, and the platform errno
 // values that map onto them, are in the one table in socket_errors.cpp.
@@ -32,13 +34,18 @@ public:
     static int StackUsers();
     static TIdStack* StackInstance();
 
-    // Names that need no lookup: "localhost" in any case and IPv4 texts; any other name
-    // gives its first IPv4 address, or raises EIdSocketError WSAHOST_NOT_FOUND.
-    std::string LookupHost(const std::string& host);
+    // Names that need no lookup: "localhost" in any case and IP texts; any other name
+    // gives its first address, or raises EIdSocketError WSAHOST_NOT_FOUND. The lookup
+    // runs off this thread, pumping, and stopped ends it (LookupAddresses).
+    std::string LookupHost(const std::string& host, const std::function<bool()>& stopped = {});
+    // Every address of host, IPv6 ones first, each family in the resolver's order.
+    std::vector<std::string> LookupHostAddresses(const std::string& host, const std::function<bool()>& stopped = {});
     static bool IsLocalHostName(const std::string& host);
     // Exactly four dot-separated integers from 0 to 255 (1.2.3 and 1.2.3.4.5 fail). The
     // cookies' IsIPv4Address is looser: it trims and ignores what follows a fourth dot.
     static bool IsIPv4Text(const std::string& text);
+    // An IPv6 address as text, without brackets ("::1", "2001:db8::5").
+    static bool IsIPv6Text(const std::string& text);
 
     // A result of -1 raises EIdSocketError for the calling thread's last error unless
     // that number is tolerated; returns true for a tolerated failure.
@@ -52,7 +59,7 @@ public:
     void SetLastError(int errorNumber);
 
     // The socket calls. Each returns -1 on failure with the thread's last error set.
-    int WSSocket();
+    int WSSocket(bool ipv6 = false);
     int WSBind(int socket, const std::string& ip, int32_t port);
     // A connect that gives up with WSAENOTSOCK as soon as abandonSignal becomes readable.
     // A connect in two steps: WSStartConnect never waits and answers 0 (connected), -1
@@ -62,6 +69,9 @@ public:
     static constexpr int ConnectInProgress = 1;
     int WSStartConnect(int socket, const std::string& ip, int32_t port);
     int WSFinishConnect(int socket, int abandonSignal, int32_t timeout);
+    // Waits at most timeout ms until one of the connects started on sockets has ended
+    // (or the abandon signal, when not -1, is raised).
+    void WSAwaitConnects(const std::vector<int>& sockets, int abandonSignal, int32_t timeout);
     // 1 when readable (or writable), 0 when the limit (-2: none) expired, -1 on error.
     int WSPollReadable(int socket, int32_t timeout);
     int WSPollWritable(int socket, int32_t timeout);
@@ -82,8 +92,11 @@ public:
     TIdSocketHandle(const TIdSocketHandle&) = delete;
     TIdSocketHandle& operator=(const TIdSocketHandle&) = delete;
 
-    // Releases any socket held, then creates an IPv4 stream socket.
-    void AllocateHandle();
+    // Releases any socket held, then creates a stream socket of IPv4 or IPv6.
+    void AllocateHandle(bool ipv6 = false);
+    // Puts a socket connected elsewhere in place of the one held (which is closed) and
+    // reads its addresses.
+    void TakeConnectedSocket(int socket);
     // Shuts the send direction and closes the socket. A connect still running on the
     // connect worker is abandoned first and the socket is closed only after it ended,
     // so the worker never acts on a closed or reused descriptor.
@@ -159,6 +172,13 @@ public:
     // for at most timeout ms (-2: no limit). A connect that ends at once needs no worker,
     // unless TryConnectAtOnce is off.
     void ConnectWait(int32_t timeout);
+    // Connects to the first of addresses that answers, on this thread, pumping between
+    // slices: a connect that fails starts the next address at once, one that has not
+    // ended after ConnectAttemptDelay ms starts the next while it stays in play, and the
+    // first to connect wins (the others are closed). Stop (the socket released) ends it
+    // with EIdNotConnected; past timeout ms (-2: no limit) EIdConnectTimeout; when every
+    // address failed, the last failure is raised.
+    void ConnectToFirstOf(const std::vector<std::string>& addresses, int32_t port, int32_t timeout);
 
     TIdSocketHandle* SocketHandle() const { return FSocketHandle.get(); }
     // Whether the last connect of ConnectWait ran on the worker thread.

@@ -139,12 +139,24 @@ SSL* NewClientSession(SSL_CTX* context, int socket, const std::string& hostName,
     SSL_set_bio(session, link, link);
     SetRefusalNote(session, refusal);
 
-    if (TIdStack::IsIPv4Text(hostName)) {
-        X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(session), hostName.c_str());
+    // A check that could not be set would let any valid certificate pass for this host:
+    // the session is refused instead. The name goes in with its length, so a NUL inside
+    // it fails here rather than cutting the name short.
+    bool checkSet;
+    if (TIdStack::IsIPv4Text(hostName) || TIdStack::IsIPv6Text(hostName)) {
+        checkSet = X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(session), hostName.c_str()) == 1;
     } else {
-        SSL_set_tlsext_host_name(session, hostName.c_str());
-        SSL_set_hostflags(session, X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS);
-        SSL_set1_host(session, hostName.c_str());
+        X509_VERIFY_PARAM* const param = SSL_get0_param(session);
+        X509_VERIFY_PARAM_set_hostflags(param, X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS);
+        checkSet = hostName.find('\0') == std::string::npos &&
+                   SSL_set_tlsext_host_name(session, hostName.c_str()) == 1 &&
+                   X509_VERIFY_PARAM_set1_host(param, hostName.data(), hostName.size()) == 1;
+    }
+    if (!checkSet) {
+        const std::string reason = QueuedReason();
+        SSL_free(session);
+        throw EIdOSSLConnectError("The secure transport could not be set to check the name " + hostName + ": " +
+                                  reason + ".");
     }
     return session;
 }

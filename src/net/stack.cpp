@@ -1,7 +1,9 @@
 // The process-wide socket layer: its lifetime, the host lookup and the socket calls.
 #include "net/errors.h"
+#include "net/name_lookup.h"
 #include "net/socket_layer.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <atomic>
 #include <cerrno>
@@ -28,27 +30,60 @@ int Fail(TIdStack& stack)
     return -1;
 }
 
-bool MakeAddress(const std::string& ip, int32_t port, sockaddr_in& address)
+// A socket address of either family. An empty ip is the any-address of family.
+struct SocketAddress {
+    sockaddr_storage storage{};
+    socklen_t length = 0;
+
+    const sockaddr* get() const { return reinterpret_cast<const sockaddr*>(&storage); }
+};
+
+bool MakeAddress(const std::string& ip, int32_t port, int family, SocketAddress& address)
 {
     // A port that does not fit 16 bits would wrap to another one.
     if (port < 0 || port > 65535)
         return false;
-    std::memset(&address, 0, sizeof address);
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(port));
+    address = SocketAddress{};
+    if (ip.find(':') != std::string::npos || (ip.empty() && family == AF_INET6)) {
+        auto& v6 = reinterpret_cast<sockaddr_in6&>(address.storage);
+        v6.sin6_family = AF_INET6;
+        v6.sin6_port = htons(static_cast<uint16_t>(port));
+        address.length = sizeof v6;
+        return ip.empty() || inet_pton(AF_INET6, ip.c_str(), &v6.sin6_addr) == 1;
+    }
+    auto& v4 = reinterpret_cast<sockaddr_in&>(address.storage);
+    v4.sin_family = AF_INET;
+    v4.sin_port = htons(static_cast<uint16_t>(port));
+    address.length = sizeof v4;
     if (ip.empty()) {
-        address.sin_addr.s_addr = htonl(INADDR_ANY);
+        v4.sin_addr.s_addr = htonl(INADDR_ANY);
         return true;
     }
-    return inet_pton(AF_INET, ip.c_str(), &address.sin_addr) == 1;
+    return inet_pton(AF_INET, ip.c_str(), &v4.sin_addr) == 1;
 }
 
-void ReadAddress(const sockaddr_in& address, std::string& ip, int32_t& port)
+void ReadAddress(const sockaddr_storage& address, std::string& ip, int32_t& port)
 {
-    char text[INET_ADDRSTRLEN] = {};
-    inet_ntop(AF_INET, &address.sin_addr, text, sizeof text);
+    char text[INET6_ADDRSTRLEN] = {};
+    if (address.ss_family == AF_INET6) {
+        const auto& v6 = reinterpret_cast<const sockaddr_in6&>(address);
+        inet_ntop(AF_INET6, &v6.sin6_addr, text, sizeof text);
+        port = ntohs(v6.sin6_port);
+    } else {
+        const auto& v4 = reinterpret_cast<const sockaddr_in&>(address);
+        inet_ntop(AF_INET, &v4.sin_addr, text, sizeof text);
+        port = ntohs(v4.sin_port);
+    }
     ip = text;
-    port = ntohs(address.sin_port);
+}
+
+// The address family the socket was made for.
+int FamilyOf(int socket)
+{
+    int family = AF_INET;
+    socklen_t length = sizeof family;
+    ::getsockopt(socket, SOL_SOCKET, SO_DOMAIN, &family, &length);
+    return family;
 }
 
 } // namespace
@@ -100,43 +135,44 @@ bool TIdStack::IsIPv4Text(const std::string& text)
     return true;
 }
 
+bool TIdStack::IsIPv6Text(const std::string& text)
+{
+    in6_addr address;
+    return text.find('\0') == std::string::npos && inet_pton(AF_INET6, text.c_str(), &address) == 1;
+}
+
 bool TIdStack::IsLocalHostName(const std::string& host)
 {
     return strcasecmp(host.c_str(), "LOCALHOST") == 0;
 }
 
-std::string TIdStack::LookupHost(const std::string& host)
+std::string TIdStack::LookupHost(const std::string& host, const std::function<bool()>& stopped)
 {
-    if (IsLocalHostName(host))
-        return "127.0.0.1";
-    if (IsIPv4Text(host))
-        return host;
-
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) {
-        SetLastError(WSAHOST_NOT_FOUND);
-        ThrowSocketError(WSAHOST_NOT_FOUND);
-    }
-    std::string ip;
-    int32_t port = 0;
-    ReadAddress(*reinterpret_cast<const sockaddr_in*>(found->ai_addr), ip, port);
-    freeaddrinfo(found);
-    return ip;
+    return LookupHostAddresses(host, stopped).front();
 }
 
-int TIdStack::WSSocket()
+std::vector<std::string> TIdStack::LookupHostAddresses(const std::string& host, const std::function<bool()>& stopped)
 {
-    const int descriptor = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (IsLocalHostName(host))
+        return {"127.0.0.1"};
+    if (IsIPv4Text(host) || IsIPv6Text(host))
+        return {host};
+    std::vector<std::string> addresses = LookupAddresses(host, stopped);
+    std::stable_partition(addresses.begin(), addresses.end(),
+                          [](const std::string& address) { return address.find(':') != std::string::npos; });
+    return addresses;
+}
+
+int TIdStack::WSSocket(bool ipv6)
+{
+    const int descriptor = ::socket(ipv6 ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     return descriptor < 0 ? Fail(*this) : descriptor;
 }
 
 int TIdStack::WSBind(int socket, const std::string& ip, int32_t port)
 {
-    sockaddr_in address;
-    if (!MakeAddress(ip, port, address)) {
+    SocketAddress address;
+    if (!MakeAddress(ip, port, FamilyOf(socket), address)) {
         SetLastError(WinSockErrorNumber(EINVAL));
         return -1;
     }
@@ -148,13 +184,14 @@ int TIdStack::WSBind(int socket, const std::string& ip, int32_t port)
         const int deferPort = 1;
         ::setsockopt(socket, IPPROTO_IP, IP_BIND_ADDRESS_NO_PORT, &deferPort, sizeof deferPort);
     }
-    return ::bind(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 ? 0 : Fail(*this);
+    return ::bind(socket, address.get(), address.length) == 0 ? 0 : Fail(*this);
 }
 
 int TIdStack::WSStartConnect(int socket, const std::string& ip, int32_t port)
 {
-    sockaddr_in address;
-    if (!MakeAddress(ip, port, address)) {
+    SocketAddress address;
+    // An address of the other family than the socket's cannot be reached through it.
+    if (!MakeAddress(ip, port, FamilyOf(socket), address) || address.storage.ss_family != FamilyOf(socket)) {
         SetLastError(WinSockErrorNumber(EINVAL));
         return -1;
     }
@@ -164,7 +201,7 @@ int TIdStack::WSStartConnect(int socket, const std::string& ip, int32_t port)
     const int flags = fcntl(socket, F_GETFL);
     if (flags < 0 || fcntl(socket, F_SETFL, flags | O_NONBLOCK) < 0)
         return Fail(*this);
-    if (::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+    if (::connect(socket, address.get(), address.length) == 0) {
         fcntl(socket, F_SETFL, flags);
         return 0;
     }
@@ -205,6 +242,17 @@ int TIdStack::WSFinishConnect(int socket, int abandonSignal, int32_t timeout)
     if (flags >= 0)
         fcntl(socket, F_SETFL, flags & ~O_NONBLOCK);
     return result;
+}
+
+void TIdStack::WSAwaitConnects(const std::vector<int>& sockets, int abandonSignal, int32_t timeout)
+{
+    std::vector<pollfd> waits;
+    for (const int socket : sockets)
+        waits.push_back({socket, POLLOUT, 0});
+    if (abandonSignal >= 0)
+        waits.push_back({abandonSignal, POLLIN, 0});
+    while (poll(waits.data(), waits.size(), timeout) < 0 && errno == EINTR) {
+    }
 }
 
 namespace {
@@ -272,7 +320,7 @@ void TIdStack::WSCloseSocket(int socket)
 
 int TIdStack::WSGetSockName(int socket, std::string& ip, int32_t& port)
 {
-    sockaddr_in address{};
+    sockaddr_storage address{};
     socklen_t length = sizeof address;
     if (::getsockname(socket, reinterpret_cast<sockaddr*>(&address), &length) != 0)
         return Fail(*this);
@@ -282,7 +330,7 @@ int TIdStack::WSGetSockName(int socket, std::string& ip, int32_t& port)
 
 int TIdStack::WSGetPeerName(int socket, std::string& ip, int32_t& port)
 {
-    sockaddr_in address{};
+    sockaddr_storage address{};
     socklen_t length = sizeof address;
     if (::getpeername(socket, reinterpret_cast<sockaddr*>(&address), &length) != 0)
         return Fail(*this);

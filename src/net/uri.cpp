@@ -131,8 +131,18 @@ void TIdURI::ParseUri(const std::string& text)
         }
         AuthUser = TakeToken(userInfo, ":");
         AuthPassword = AuthUser.empty() ? std::string() : userInfo;
-        Host = TakeToken(authority, ":");
-        PortText = authority;
+        // An IPv6 literal stands in brackets, its colons not taken for the port's.
+        const size_t close = authority.find(']');
+        if (authority.starts_with('[') && close != std::string::npos) {
+            Host = authority.substr(1, close - 1);
+            authority.erase(0, close + 1);
+            if (authority.starts_with(':'))
+                authority.erase(0, 1);
+            PortText = authority;
+        } else {
+            Host = TakeToken(authority, ":");
+            PortText = authority;
+        }
     }
 
     // Positions are 1-based here, 0 meaning "none".
@@ -174,7 +184,7 @@ std::string TIdURI::ComposeUri(TIdURIOptions options) const
     }
     if (Host.empty())
         throw EIdURIException("Host field is empty");
-    result += Host;
+    result += HostForUrl(Host);
     if (!PortText.empty())
         result += ":" + PortText;
     result += Directory + DocName + QueryPart;
@@ -187,4 +197,9 @@ std::string TIdURI::PlainUri()
 {
     UriText = ComposeUri(uoUserInfo | uoFragment);
     return ComposeUri(uoNone);
+}
+
+std::string HostForUrl(const std::string& host)
+{
+    return host.find(':') != std::string::npos ? "[" + host + "]" : host;
 }

@@ -16,7 +16,8 @@ constexpr TIdURIOptions operator|(TIdURIOptions a, TIdURIOptions b)
     return static_cast<TIdURIOptions>(static_cast<unsigned>(a) | static_cast<unsigned>(b));
 }
 
-// A URL in parts; each field is empty when absent. For
+// A URL in parts; each field is empty when absent. An IPv6 literal's Host is the address
+// without its brackets. For
 // http://u:p@h:81/a/b/c.html?x=1#top: Protocol "http", AuthUser "u", AuthPassword "p",
 // Host "h", PortText "81", Directory "/a/b/", DocName "c.html", QueryPart "?x=1",
 // Fragment "top".
@@ -64,3 +65,7 @@ int PosBackward(std::string_view sub, std::string_view text, int start = -1);
 // delimiter collapse, "x/../" segments are dropped ("./" segments stay), and a trailing
 // delimiter is kept only when path is empty or ends with one.
 std::string MergePath(std::string_view base, std::string_view path, char delimiter = '/');
+
+// The host as a URL or a Host header writes it: an IPv6 address (the only host with a
+// colon) in brackets.
+std::string HostForUrl(const std::string& host);

@@ -15,11 +15,13 @@ namespace {
 struct Received {
     std::string setCookie;
     std::string host;
+    bool encrypted = false; // the response came over https
 };
 
 struct Sent {
     std::string url;
     std::string cookieHeader;
+    bool secure = false;
 };
 
 struct StoreCase {
@@ -43,9 +45,9 @@ TEST_P(CookieSelection, SendsWhatMatchesTheHostAndPath)
     const StoreCase& c = GetParam();
     TIdCookieManager manager;
     for (const Received& cookie : c.received)
-        manager.AcceptCookie(cookie.setCookie, cookie.host);
+        manager.AcceptCookie(cookie.setCookie, cookie.host, cookie.encrypted);
     for (const Sent& request : c.requests)
-        EXPECT_EQ(HeaderFor(manager, request.url), request.cookieHeader) << request.url;
+        EXPECT_EQ(HeaderFor(manager, request.url, request.secure), request.cookieHeader) << request.url;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -70,9 +72,38 @@ INSTANTIATE_TEST_SUITE_P(
         StoreCase{"ParentDomainReachesSiblings",
                   {{"a=1; domain=.site.test; path=/", "a.site.test"}},
                   {{"http://b.site.test/", "a=1"}, {"http://site.test/", "a=1"}, {"http://B.SITE.TEST/", "a=1"}}},
-        StoreCase{"HostCookieReachesSubdomains",
+        // Without a domain attribute a cookie is host-only: its subdomains never see it.
+        StoreCase{"CookieWithoutDomainStaysWithItsHost",
                   {{"a=1; path=/", "site.test"}},
-                  {{"http://a.site.test/", "a=1"}, {"http://site.test/", "a=1"}, {"http://notsite.test/", ""}}},
+                  {{"http://a.site.test/", ""}, {"http://site.test/", "a=1"}, {"http://SITE.test/", "a=1"},
+                   {"http://notsite.test/", ""}}},
+        StoreCase{"DomainNamingTheHostReachesSubdomains",
+                  {{"a=1; domain=site.test; path=/", "site.test"}},
+                  {{"http://a.site.test/", "a=1"}, {"http://site.test/", "a=1"}}},
+        // Replacing a cookie also replaces whether it is host-only.
+        StoreCase{"HostOnlyReplacedByDomainCookie",
+                  {{"a=1; path=/", "site.test"}, {"a=2; domain=site.test; path=/", "site.test"}},
+                  {{"http://a.site.test/", "a=2"}}},
+        StoreCase{"DomainCookieReplacedByHostOnly",
+                  {{"a=1; domain=site.test; path=/", "site.test"}, {"a=2; path=/", "site.test"}},
+                  {{"http://a.site.test/", ""}, {"http://site.test/", "a=2"}}},
+        StoreCase{"HostOnlyOnAnIPv6Literal",
+                  {{"a=1; path=/", "::1"}},
+                  {{"http://[::1]/", "a=1"}}},
+        // A plain http answer can neither set a secure cookie nor replace one.
+        StoreCase{"SecureCookieFromPlainHttpIgnored",
+                  {{"s=1; path=/; secure", "a.site.test", false}},
+                  {{"https://a.site.test/", "", true}}},
+        StoreCase{"SecureCookieFromHttpsKept",
+                  {{"s=1; path=/; secure", "a.site.test", true}},
+                  {{"https://a.site.test/", "s=1", true}, {"http://a.site.test/", "", false}}},
+        StoreCase{"PlainHttpCannotReplaceASecureCookie",
+                  {{"s=1; path=/; secure", "a.site.test", true}, {"s=2; path=/", "a.site.test", false},
+                   {"S=3; path=/", "a.site.test", false}},
+                  {{"https://a.site.test/", "s=1", true}}},
+        StoreCase{"HttpsReplacesASecureCookie",
+                  {{"s=1; path=/; secure", "a.site.test", true}, {"s=2; path=/", "a.site.test", true}},
+                  {{"http://a.site.test/", "s=2", false}}},
         // A domain is matched at a label boundary only: no leak to an unrelated host
         // whose name merely contains it.
         StoreCase{"DomainMatchedAtALabelBoundary",
@@ -98,7 +129,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {{"a=1; domain=.com; path=/", "bank.com"},
                    {"b=2; domain=.co.uk; path=/", "bank.co.uk"},
                    {"c=3; domain=.test; path=/", "site.test"},
-                   {"own=4; path=/", "bank.com"},
+                   {"own=4; domain=bank.com; path=/", "bank.com"},
                    {"self=5; domain=localhost; path=/", "localhost"}},
                   {{"http://www.bank.com/", "own=4"},
                    {"http://www.bank.co.uk/", ""},
@@ -125,9 +156,9 @@ TEST(CookieStore, FiftyPerDomainTheLeastRecentlySetGoes)
 {
     TIdCookieManager manager;
     for (int i = 0; i < 50; ++i)
-        manager.AcceptCookie("c" + std::to_string(i) + "=1; path=/", "a.site.test");
-    manager.AcceptCookie("c0=2; path=/", "a.site.test");
-    manager.AcceptCookie("c50=1; path=/", "a.site.test");
+        manager.AcceptCookie("c" + std::to_string(i) + "=1; path=/", "a.site.test", false);
+    manager.AcceptCookie("c0=2; path=/", "a.site.test", false);
+    manager.AcceptCookie("c50=1; path=/", "a.site.test", false);
 
     EXPECT_EQ(manager.Store().StoredCount(), 50);
     const std::string header = HeaderFor(manager, "http://a.site.test/");
@@ -135,7 +166,7 @@ TEST(CookieStore, FiftyPerDomainTheLeastRecentlySetGoes)
     EXPECT_EQ(header.find("c1="), std::string::npos) << header;
     EXPECT_NE(header.find("c50=1"), std::string::npos) << header;
     // The cookies of another domain do not count.
-    manager.AcceptCookie("other=1; path=/", "b.site.test");
+    manager.AcceptCookie("other=1; path=/", "b.site.test", false);
     EXPECT_EQ(manager.Store().StoredCount(), 51);
 }
 
@@ -144,7 +175,7 @@ TEST(CookieStore, ThreeThousandInAllTheLeastRecentlySetGo)
     TIdCookieManager manager;
     for (int domain = 0; domain < 61; ++domain) {
         for (int i = 0; i < 50; ++i)
-            manager.AcceptCookie("c" + std::to_string(i) + "=1; path=/", "d" + std::to_string(domain) + ".test");
+            manager.AcceptCookie("c" + std::to_string(i) + "=1; path=/", "d" + std::to_string(domain) + ".test", false);
     }
 
     EXPECT_EQ(manager.Store().StoredCount(), MaxCookies);
@@ -198,7 +229,7 @@ TEST(CookieStore, HostCheckAtAdmission)
 TEST(CookieStore, ACookieWithoutDomainTakesTheRequestHost)
 {
     TIdCookieManager manager;
-    manager.AcceptCookie("a=1; path=/", "a.site.test");
+    manager.AcceptCookie("a=1; path=/", "a.site.test", false);
 
     TIdCookieList& domains = manager.Store().LockDomains(TIdCookies::LockMode::Read);
     ASSERT_EQ(domains.Count(), 1);
@@ -209,8 +240,8 @@ TEST(CookieStore, ACookieWithoutDomainTakesTheRequestHost)
 TEST(CookieStore, ReplacementKeepsTheFirstNameAndTheTakenOverCookieGoes)
 {
     TIdCookieManager manager;
-    manager.AcceptCookie("sid=1; path=/", "a.site.test");
-    manager.AcceptCookie("SID=2; path=/other", "a.site.test");
+    manager.AcceptCookie("sid=1; path=/", "a.site.test", false);
+    manager.AcceptCookie("SID=2; path=/other", "a.site.test", false);
 
     EXPECT_EQ(manager.Store().Count(), 1);
     TIdCookieList& domains = manager.Store().LockDomains(TIdCookies::LockMode::Read);
@@ -229,10 +260,10 @@ TEST(CookieStore, ReplacementKeepsTheFirstNameAndTheTakenOverCookieGoes)
 TEST(CookieStore, TheIndexFollowsRenamingAndExpiry)
 {
     TIdCookieManager manager;
-    manager.AcceptCookie("a=1; path=/", "a.site.test");
-    manager.AcceptCookie("a=; path=/; max-age=0", "a.site.test");
-    manager.AcceptCookie("b=1; path=/; expires=Thu, 01-Jan-1970 00:00:00 GMT", "a.site.test");
-    manager.AcceptCookie("c=1; path=/", "a.site.test");
+    manager.AcceptCookie("a=1; path=/", "a.site.test", false);
+    manager.AcceptCookie("a=; path=/; max-age=0", "a.site.test", false);
+    manager.AcceptCookie("b=1; path=/; expires=Thu, 01-Jan-1970 00:00:00 GMT", "a.site.test", false);
+    manager.AcceptCookie("c=1; path=/", "a.site.test", false);
     const TIdURI uri("http://a.site.test/");
     EXPECT_EQ(manager.BuildCookieHeader(uri, false), "c=1");
 
@@ -249,7 +280,7 @@ TEST(CookieStore, TheIndexFollowsRenamingAndExpiry)
 TEST(CookieStore, MaxAgeSetsAnExpiryInTheNumericZoneFormat)
 {
     TIdCookieManager manager;
-    manager.AcceptCookie("a=1; path=/; max-age=60", "a.site.test");
+    manager.AcceptCookie("a=1; path=/; max-age=60", "a.site.test", false);
 
     TIdCookieList& domains = manager.Store().LockDomains(TIdCookies::LockMode::Read);
     const TIdCookieRFC2109* cookie = static_cast<const TIdCookieRFC2109*>(domains.CookiesAt(0).CookieAt(0));
@@ -271,9 +302,9 @@ TEST(CookieStore, TheNewCookieHandlerMayRefuse)
         offered.push_back(cookie.NameText());
         accept = cookie.NameText() != "tracker";
     };
-    manager.AcceptCookie("tracker=1; path=/", "a.site.test");
-    manager.AcceptCookie("sid=1; path=/", "a.site.test");
-    manager.AcceptCookie("foreign=1; domain=.other.test; path=/", "a.site.test");
+    manager.AcceptCookie("tracker=1; path=/", "a.site.test", false);
+    manager.AcceptCookie("sid=1; path=/", "a.site.test", false);
+    manager.AcceptCookie("foreign=1; domain=.other.test; path=/", "a.site.test", false);
 
     EXPECT_EQ(offered, (std::vector<std::string>{"tracker", "sid"}));
     EXPECT_EQ(manager.Store().Count(), 1);
@@ -283,7 +314,7 @@ TEST(CookieStore, TheNewCookieHandlerMayRefuse)
 TEST(CookieStore, SecureCookiesGoOnlyOverASecureTransport)
 {
     TIdCookieManager manager;
-    manager.AcceptCookie("a=1; path=/; secure", "a.site.test");
+    manager.AcceptCookie("a=1; path=/; secure", "a.site.test", true);
     EXPECT_EQ(HeaderFor(manager, "http://a.site.test/", false), "");
     EXPECT_EQ(HeaderFor(manager, "http://a.site.test/", true), "a=1");
 }
@@ -295,8 +326,8 @@ TEST(CookieStore, TheManagersLifeIsAnnounced)
     {
         TIdCookieManager manager([&](TIdCookieManager&, TIdCookies&) { created = true; });
         manager.OnDestroy = [&](TIdCookieManager&, TIdCookies& cookies) { destroyedWith.push_back(cookies.Count()); };
-        manager.AcceptCookie("kept=1; path=/", "a.site.test");
-        manager.AcceptCookie("gone=1; path=/; expires=Thu, 01-Jan-1970 00:00:00 GMT", "a.site.test");
+        manager.AcceptCookie("kept=1; path=/", "a.site.test", false);
+        manager.AcceptCookie("gone=1; path=/; expires=Thu, 01-Jan-1970 00:00:00 GMT", "a.site.test", false);
         EXPECT_TRUE(created);
     }
     // Expired cookies are dropped before the store is announced as going.

@@ -136,6 +136,6 @@ TEST(Cookie, SetPortAtGrowsByOneAndRefusesOtherIndexes)
 TEST(Cookie, AVersion2PortThatIsNoNumberFailsAndLeavesNothingBehind)
 {
     TIdCookieManager manager;
-    EXPECT_THROW(manager.AcceptCookie2("a=1; path=/; Port=\"80,x1\"", "a.site.test"), EConvertError);
+    EXPECT_THROW(manager.AcceptCookie2("a=1; path=/; Port=\"80,x1\"", "a.site.test", false), EConvertError);
     EXPECT_EQ(manager.Store().Count(), 0);
 }

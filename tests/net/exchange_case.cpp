@@ -100,6 +100,15 @@ void ApplyCaseSetting(ExchangeCase& c, const LogicalLine& line)
         c.version = value == "1.0" ? TIdHTTPProtocolVersion::pv1_0 : TIdHTTPProtocolVersion::pv1_1;
     } else if (line.keyword == "through-proxy") {
         c.throughProxy = true;
+    } else if (line.keyword == "through-socks5" || line.keyword == "through-socks5h") {
+        c.throughProxy = true;
+        c.proxyKind = line.keyword == "through-socks5" ? ProxyKind::Socks5 : ProxyKind::Socks5Remote;
+    } else if (line.keyword == "proxy-user") {
+        if (value.find(':') == std::string::npos)
+            throw std::invalid_argument("proxy-user is user:password");
+        c.proxyUser = value;
+    } else if (line.keyword == "basic-auth") {
+        c.basicAuth = true;
     } else if (line.keyword == "tls") {
         c.tls = true;
     } else if (line.keyword == "recv-buffer") {
@@ -132,6 +141,8 @@ bool ApplyStep(CaseConnection& connection, const LogicalLine& line)
         connection.steps.push_back({Kind::Request, target, extra});
     } else if (line.keyword == "request-raw") {
         connection.steps.push_back({Kind::RequestRaw, line.value, {}});
+    } else if (line.keyword == "read-raw") {
+        connection.steps.push_back({Kind::ReadRaw, line.value, {}});
     } else if (line.keyword == "send") {
         connection.steps.push_back({Kind::Send, line.value, {}});
     } else if (line.keyword == "drip") {
@@ -402,7 +413,8 @@ std::string ExchangeCase::TestName() const
 
 bool ExchangeCase::PlayableInMemory() const
 {
-    if (antiFreezeSlice || connectThroughWorker || tls)
+    // A SOCKS proxy answers step by step: its replies cannot all come at once.
+    if (antiFreezeSlice || connectThroughWorker || tls || proxyKind != ProxyKind::Http)
         return false;
     for (const CaseConnection& connection : connections) {
         for (const CaseStep& step : connection.steps) {

@@ -20,9 +20,9 @@ struct CasePorts {
 
 struct CaseStep {
     // Hello, Handshake, Refuse, Cut and SendRaw belong to servers that speak TLS.
-    enum class Kind { Request, RequestRaw, Send, Drip, Hold, Close, Reset, Hello, Handshake, Refuse, Cut, SendRaw };
+    enum class Kind { Request, RequestRaw, ReadRaw, Send, Drip, Hold, Close, Reset, Hello, Handshake, Refuse, Cut, SendRaw };
     Kind kind;
-    // Request: the target; RequestRaw, Send, Drip, SendRaw: the bytes; Hold: the name;
+    // Request: the target; RequestRaw, ReadRaw, Send, Drip, SendRaw: the bytes; Hold: the name;
     // Handshake, Refuse: the certificate's name.
     std::string text;
     // Request: an extra header line after the program's own ones (without its CR LF).
@@ -71,6 +71,12 @@ struct ExchangeCase {
     bool handleRedirects = true;
     TIdHTTPProtocolVersion version = TIdHTTPProtocolVersion::pv1_1;
     bool throughProxy = false;
+    // The proxy is a SOCKS5 one (through-socks5, through-socks5h: the proxy looks up).
+    ProxyKind proxyKind = ProxyKind::Http;
+    // "user:password" the client gives the proxy (Basic); empty: none.
+    std::string proxyUser;
+    // The client sends Basic credentials from its request record (a URL's user info).
+    bool basicAuth = false;
     // The servers speak TLS and the client has the secure transport, trusting the test
     // authority.
     bool tls = false;

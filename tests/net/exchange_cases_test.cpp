@@ -7,6 +7,7 @@
 #include "net/errors.h"
 #include "net/http.h"
 #include "net/socket_layer.h"
+#include "net/socks5.h"
 #include "net/streams.h"
 #include "support/net/memory_transport.h"
 #include "support/net/request_head.h"
@@ -52,7 +53,7 @@ std::string ExpectedRequests(const CaseConnection& connection, const CasePorts& 
             const std::string extra = step.extraHeader.empty() ? "" : ExpandCaseBytes(step.extraHeader, ports) + "\r\n";
             expected += ProgramRequestHead(ExpandCaseBytes(step.text, ports),
                                            "127.0.0.1:" + std::to_string(PortOf(connection, ports)), extra);
-        } else if (step.kind == CaseStep::Kind::RequestRaw) {
+        } else if (step.kind == CaseStep::Kind::RequestRaw || step.kind == CaseStep::Kind::ReadRaw) {
             expected += ExpandCaseBytes(step.text, ports);
         }
     }
@@ -67,6 +68,9 @@ Script ServerScript(const CaseConnection& connection, const CasePorts& ports)
         case CaseStep::Kind::Request:
         case CaseStep::Kind::RequestRaw:
             script.push_back(ScriptStep::ReadUntil("\r\n\r\n"));
+            break;
+        case CaseStep::Kind::ReadRaw:
+            script.push_back(ScriptStep::Read(ExpandCaseBytes(step.text, ports).size()));
             break;
         case CaseStep::Kind::Send:
             script.push_back(ScriptStep::Send(ExpandCaseBytes(step.text, ports)));
@@ -104,6 +108,9 @@ TlsScript TlsServerScript(const CaseConnection& connection, const CasePorts& por
         case CaseStep::Kind::Request:
         case CaseStep::Kind::RequestRaw:
             script.push_back(TlsStep::ReadUntil("\r\n\r\n"));
+            break;
+        case CaseStep::Kind::ReadRaw:
+            script.push_back(TlsStep::Read(ExpandCaseBytes(step.text, ports).size()));
             break;
         case CaseStep::Kind::Send:
             script.push_back(TlsStep::Send(ExpandCaseBytes(step.text, ports)));
@@ -154,6 +161,9 @@ bool ErrorIs(const std::exception& error, const std::string& name)
          [](const std::exception& e) { return dynamic_cast<const EIdIOHandlerPropInvalid*>(&e) != nullptr; }},
         {"EIdUnknownProtocol", [](const std::exception& e) { return dynamic_cast<const EIdUnknownProtocol*>(&e) != nullptr; }},
         {"EIdInvalidRequest", [](const std::exception& e) { return dynamic_cast<const EIdInvalidRequest*>(&e) != nullptr; }},
+        {"EIdSocksError", [](const std::exception& e) { return dynamic_cast<const EIdSocksError*>(&e) != nullptr; }},
+        {"EIdProxyAuthenticationRequired",
+         [](const std::exception& e) { return dynamic_cast<const EIdProxyAuthenticationRequired*>(&e) != nullptr; }},
         {"EIdInvalidResponse",
          [](const std::exception& e) { return dynamic_cast<const EIdInvalidResponse*>(&e) != nullptr; }},
         {"EIdSocketError", [](const std::exception& e) { return dynamic_cast<const EIdSocketError*>(&e) != nullptr; }},
@@ -238,7 +248,15 @@ void RunFetches(const ExchangeCase& c, const CasePorts& ports, CaseClient& clien
     if (c.throughProxy) {
         client.http.ProxyParams.SetProxyServer("127.0.0.1");
         client.http.ProxyParams.SetProxyPort(ports.first);
+        client.http.ProxyParams.Kind = c.proxyKind;
     }
+    if (!c.proxyUser.empty()) {
+        const size_t colon = c.proxyUser.find(':');
+        client.http.ProxyParams.BasicAuthentication = true;
+        client.http.ProxyParams.ProxyUsername = c.proxyUser.substr(0, colon);
+        client.http.ProxyParams.ProxyPassword = c.proxyUser.substr(colon + 1);
+    }
+    client.http.Request().BasicAuthentication = c.basicAuth;
     for (const CaseFetch& fetch : c.fetches) {
         SCOPED_TRACE(c.file + ".cases, fetch at line " + std::to_string(fetch.line));
         const std::string before = ExpandCaseBytes(fetch.destinationBefore, ports);

@@ -111,6 +111,9 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"AllParts", "http://u:p@h:81/a/b/c.html?x=1#top",
                   {"http", "u", "p", "h", "81", "/a/b/", "c.html", "?x=1", "top"}},
         ParseCase{"HostOnly", "http://h", {"http", "", "", "h", "", "/", "", "", ""}},
+        // An IPv6 literal: the colons inside the brackets are not the port's.
+        ParseCase{"Ipv6LiteralWithPort", "http://u@[::1]:8080/a?q", {"http", "u", "", "::1", "8080", "/", "a", "?q", ""}},
+        ParseCase{"Ipv6LiteralWithoutPort", "https://[2001:db8::5]/", {"https", "", "", "2001:db8::5", "", "/", "", "", ""}},
         ParseCase{"UserWithoutPassword", "http://u@h/", {"http", "u", "", "h", "", "/", "", "", ""}},
         ParseCase{"PasswordWithoutUser", "http://:p@h/", {"http", "", "", "h", "", "/", "", "", ""}},
         ParseCase{"EqualsStartsTheQuery", "http://h/a/b=c/d", {"http", "", "", "h", "", "/a/", "b", "=c/d", ""}},
@@ -281,8 +284,13 @@ TEST(PrepareTarget, CarriesPortsAcrossSuccessiveUrls)
     const std::vector<Step> steps = {
         {"http://a.test/", "http", "80", "a.test"},
         {"http://a.test:8080/x", "http", "8080", "a.test:8080"},
-        {"http://a.test/y", "http", "8080", "a.test:8080"}, // an explicit port other than 80/443 is kept
-        {"http://b.test/z", "http", "8080", "b.test:8080"}, // also for another host
+        {"rel.html", "http", "8080", "a.test:8080"},       // a relative reference keeps the port
+        {"/abs/path", "http", "8080", "a.test:8080"},      // so does a path from the root
+        {"http://a.test/y", "http", "80", "a.test"},       // an absolute URL without a port: the default
+        {"http://b.test:8080/", "http", "8080", "b.test:8080"},
+        {"http://c.test/z", "http", "80", "c.test"},       // another host without a port: the default
+        {"https://b.test:8443/", "https", "8443", "b.test:8443"},
+        {"https://b.test/", "https", "443", "b.test:443"},
         {"https://b.test:443/", "https", "443", "b.test:443"},
         {"http://c.test/", "http", "80", "c.test"},
         {"https://c.test/", "https", "443", "c.test:443"},
@@ -301,6 +309,18 @@ TEST(PrepareTarget, CarriesPortsAcrossSuccessiveUrls)
     }
 }
 
+// The Host line and the absolute URL write an IPv6 literal in brackets again.
+TEST(PrepareTarget, AnIpv6LiteralKeepsItsBrackets)
+{
+    Client client;
+    client.Prepare("http://[::1]:8080/a");
+    EXPECT_EQ(client.CurrentUri.Host, "::1");
+    EXPECT_EQ(client.Request.Host, "[::1]:8080");
+    EXPECT_EQ(client.CurrentUri.PlainUri(), "http://[::1]:8080/a");
+    client.Prepare("http://[::1]/b");
+    EXPECT_EQ(client.Request.Host, "[::1]");
+}
+
 TEST(PrepareTarget, UnknownProtocolNeedingADefaultPortFails)
 {
     Client client;
@@ -313,12 +333,13 @@ TEST(PrepareTarget, UnknownProtocolNeedingADefaultPortFails)
     EXPECT_EQ(client.CurrentUri.Protocol, "ftp");
     EXPECT_EQ(client.CurrentUri.PortText, "80");
 
-    // With its own port, or with a kept non-default port, no default is needed.
+    // With its own port no default is needed; a port of the URL before does not count.
     Client withPort;
     withPort.Prepare("ftp://b.test:21/f.txt");
     EXPECT_EQ(withPort.Request.Host, "b.test:21");
-    withPort.Prepare("gopher://c.test/");
-    EXPECT_EQ(withPort.Request.Host, "c.test:21");
+    withPort.Request.Target = "gopher://c.test/";
+    EXPECT_THROW(PrepareTarget(withPort.CurrentUri, withPort.Request, TIdHTTPProtocolVersion::pv1_1),
+                 EIdUnknownProtocol);
 }
 
 TEST(PrepareTarget, EmptyMessageForUnknownProtocol)

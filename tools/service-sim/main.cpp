@@ -2,6 +2,7 @@
 // counts. See README.md.
 
 #include "options.h"
+#include "proxy_front.h"
 #include "request_log.h"
 #include "responder.h"
 #include "server.h"
@@ -42,7 +43,21 @@ int main(int argc, char** argv)
         challenge.HttpsPort = https.Port();
         Responder responder(BuildServices(challenge), options.Faults);
         Server server(options.Port, responder, log.get());
+        if (options.Ipv6)
+            server.ListenOnIPv6();
         https.Start(server.Port());
+        std::unique_ptr<ProxyFront> httpProxy;
+        std::unique_ptr<ProxyFront> socksProxy;
+        if (options.ProxyPort != 0) {
+            httpProxy = std::make_unique<ProxyFront>(ProxyProtocol::Http, options.ProxyPort, options.Ipv6,
+                                                     options.ProxyUser, log.get());
+            httpProxy->Start();
+        }
+        if (options.SocksPort != 0) {
+            socksProxy = std::make_unique<ProxyFront>(ProxyProtocol::Socks5, options.SocksPort, options.Ipv6,
+                                                      options.ProxyUser, log.get());
+            socksProxy->Start();
+        }
 
         runningServer = &server;
         struct sigaction action {};
@@ -51,7 +66,11 @@ int main(int argc, char** argv)
         sigaction(SIGTERM, &action, nullptr);
         std::signal(SIGPIPE, SIG_IGN);
 
-        std::cout << "listening on 127.0.0.1:" << server.Port() << std::endl;
+        std::cout << "listening on 127.0.0.1:" << server.Port() << (options.Ipv6 ? " and [::1]" : "") << std::endl;
+        if (httpProxy)
+            std::cout << "HTTP proxy on 127.0.0.1:" << httpProxy->Port() << std::endl;
+        if (socksProxy)
+            std::cout << "SOCKS5 proxy on 127.0.0.1:" << socksProxy->Port() << std::endl;
         https.Announce(std::cout);
         server.Run();
         runningServer = nullptr;

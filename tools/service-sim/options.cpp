@@ -20,6 +20,12 @@ std::string UsageText()
            "  --log FILE        append every request head received to FILE\n"
            "  --tls-port N      serve https on port N (default 0: a free port)\n"
            "  --ca-file FILE    write the local CA's certificate to FILE (default: in the temp folder)\n"
+           "  --ipv6            also listen on ::1 (the services and the proxies)\n"
+           "\n"
+           "Proxies (they relay to loopback addresses only and print what they relay):\n"
+           "  --proxy-port N    an HTTP proxy on port N (absolute-form requests and CONNECT)\n"
+           "  --socks-port N    a SOCKS5 proxy on port N\n"
+           "  --proxy-user U:P  both proxies ask for this user and password\n"
            "\n"
            "Suggestion service:\n"
            "  --challenge MODE  when to ask for the security image: first (until a session\n"
@@ -84,6 +90,16 @@ Options ParseOptions(const std::vector<std::string>& arguments)
             options.CAFile = value();
             if (options.CAFile.empty())
                 throw OptionError("--ca-file needs a file name");
+        } else if (option == "--proxy-port") {
+            options.ProxyPort = static_cast<uint16_t>(ReadNumber(option, value(), 1, 65535));
+        } else if (option == "--socks-port") {
+            options.SocksPort = static_cast<uint16_t>(ReadNumber(option, value(), 1, 65535));
+        } else if (option == "--proxy-user") {
+            options.ProxyUser = value();
+            if (options.ProxyUser.find(':') == std::string::npos || options.ProxyUser.size() > 511)
+                throw OptionError("--proxy-user needs user:password");
+        } else if (option == "--ipv6") {
+            options.Ipv6 = true;
         } else if (option == "--delay-ms") {
             options.Faults.DelayMs = ReadNumber(option, value(), 0, 3600000);
         } else if (option == "--status") {

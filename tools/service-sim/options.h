@@ -14,6 +14,10 @@ struct Options {
     std::string LogFile;  // empty: no log
     uint16_t TlsPort = 0; // https; 0: any free port
     std::string CAFile;   // where the local CA's certificate goes; empty: the temp folder
+    uint16_t ProxyPort = 0;  // HTTP proxy; 0: none
+    uint16_t SocksPort = 0;  // SOCKS5 proxy; 0: none
+    std::string ProxyUser;   // "user:password" both proxies ask for; empty: none
+    bool Ipv6 = false;       // also listen on ::1
     FaultPlan Faults;
     ChallengeOptions Challenge;
     bool ShowHelp = false;

@@ -87,11 +87,31 @@ Server::Server(uint16_t port, Responder& responder, RequestLog* log)
     }
 }
 
+void Server::ListenOnIPv6()
+{
+    FListener6 = socket(AF_INET6, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (FListener6 < 0)
+        ThrowSystemError("socket");
+    int on = 1;
+    setsockopt(FListener6, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    setsockopt(FListener6, IPPROTO_IPV6, IPV6_V6ONLY, &on, sizeof on);
+    sockaddr_in6 address {};
+    address.sin6_family = AF_INET6;
+    address.sin6_port = htons(FPort);
+    address.sin6_addr = in6addr_loopback;
+    if (bind(FListener6, reinterpret_cast<sockaddr*>(&address), sizeof address) < 0 || listen(FListener6, SOMAXCONN) < 0)
+        ThrowSystemError("cannot listen on [::1]:" + std::to_string(FPort));
+    epoll_event event {};
+    event.events = EPOLLIN;
+    event.data.fd = FListener6;
+    epoll_ctl(FEpoll, EPOLL_CTL_ADD, FListener6, &event);
+}
+
 Server::~Server()
 {
     while (!FConnections.empty())
         CloseConnection(FConnections.begin()->first);
-    for (int fd : { FListener, FEpoll, FStopEvent }) {
+    for (int fd : { FListener, FListener6, FEpoll, FStopEvent }) {
         if (fd >= 0)
             close(fd);
     }
@@ -112,8 +132,8 @@ void Server::Run()
             ThrowSystemError("epoll_wait");
         for (int i = 0; i < count; ++i) {
             int fd = events[i].data.fd;
-            if (fd == FListener)
-                AcceptConnections();
+            if (fd == FListener || fd == FListener6)
+                AcceptConnections(fd);
             else if (fd == FStopEvent)
                 FStopping = true;
             else
@@ -125,10 +145,10 @@ void Server::Run()
         CloseConnection(FConnections.begin()->first);
 }
 
-void Server::AcceptConnections()
+void Server::AcceptConnections(int listener)
 {
     while (true) {
-        int fd = accept4(FListener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        int fd = accept4(listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0)
             return; // nothing more waiting, or no room for it now: the next wake-up tries again
         int on = 1;

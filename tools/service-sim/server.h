@@ -16,6 +16,8 @@ class Server {
 public:
     // Listens on 127.0.0.1:port (0 for any free port); throws std::runtime_error.
     Server(uint16_t port, Responder& responder, RequestLog* log);
+    // Also listens on [::1] on the same port.
+    void ListenOnIPv6();
     ~Server();
     Server(const Server&) = delete;
     Server& operator=(const Server&) = delete;
@@ -31,7 +33,7 @@ private:
     using Clock = std::chrono::steady_clock;
     struct Connection;
 
-    void AcceptConnections();
+    void AcceptConnections(int listener);
     void HandleEvent(int fd, uint32_t events);
     void ReadInput(Connection& connection);
     void ProcessInput(Connection& connection);
@@ -47,6 +49,7 @@ private:
     Responder& FResponder;
     RequestLog* FLog;
     int FListener = -1;
+    int FListener6 = -1;
     int FEpoll = -1;
     int FStopEvent = -1;
     uint16_t FPort = 0;

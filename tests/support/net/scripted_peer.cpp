@@ -20,21 +20,36 @@ constexpr int SafetyLimitMs = 20000;
 
 } // namespace
 
-int ListenOnLoopback(int backlog, int& port)
+int ListenOnLoopback(int backlog, int& port, Loopback loopback)
 {
-    const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const bool ipv6 = loopback == Loopback::IPv6;
+    const int listener = socket(ipv6 ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (listener < 0)
         throw std::runtime_error("test server: no socket");
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(listener, backlog) != 0
-        || getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        close(listener);
-        throw std::runtime_error("test server: cannot listen on 127.0.0.1");
+    sockaddr_storage storage{};
+    socklen_t length;
+    if (ipv6) {
+        auto& address = reinterpret_cast<sockaddr_in6&>(storage);
+        address.sin6_family = AF_INET6;
+        address.sin6_addr = in6addr_loopback;
+        address.sin6_port = htons(static_cast<uint16_t>(port));
+        length = sizeof address;
+        const int only = 1;
+        setsockopt(listener, IPPROTO_IPV6, IPV6_V6ONLY, &only, sizeof only);
+    } else {
+        auto& address = reinterpret_cast<sockaddr_in&>(storage);
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(static_cast<uint16_t>(port));
+        length = sizeof address;
     }
-    port = ntohs(address.sin_port);
+    if (bind(listener, reinterpret_cast<sockaddr*>(&storage), length) != 0 || listen(listener, backlog) != 0
+        || getsockname(listener, reinterpret_cast<sockaddr*>(&storage), &length) != 0) {
+        close(listener);
+        throw std::runtime_error(ipv6 ? "test server: cannot listen on ::1" : "test server: cannot listen on 127.0.0.1");
+    }
+    port = ipv6 ? ntohs(reinterpret_cast<sockaddr_in6&>(storage).sin6_port)
+                : ntohs(reinterpret_cast<sockaddr_in&>(storage).sin_port);
     return listener;
 }
 
@@ -69,9 +84,9 @@ long ScriptedPeer::Link::Write(const char* from, size_t size, short& wait)
     return -1;
 }
 
-ScriptedPeer::ScriptedPeer()
+ScriptedPeer::ScriptedPeer(Loopback loopback, int port) : FPort(port)
 {
-    FListener = ListenOnLoopback(16, FPort);
+    FListener = ListenOnLoopback(16, FPort, loopback);
     FStopSignal = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
 }
 

@@ -15,6 +15,9 @@
 #include <thread>
 #include <vector>
 
+// Which loopback address a test peer listens on.
+enum class Loopback { IPv4, IPv6 };
+
 class ScriptedPeer {
 public:
     virtual ~ScriptedPeer();
@@ -66,7 +69,7 @@ protected:
         size_t Consumed = 0;
     };
 
-    ScriptedPeer();
+    explicit ScriptedPeer(Loopback loopback = Loopback::IPv4, int port = 0);
     // Accepts this many connections, one at a time, and has Play play each. With none
     // the port refuses at once, and once the last one is accepted the port stops
     // listening, so a connection the scripts do not expect is refused.
@@ -118,6 +121,6 @@ private:
     std::thread FThread;
 };
 
-// A listening socket on 127.0.0.1, on a port the system picks (put in port); raises
-// std::runtime_error when there is none.
-int ListenOnLoopback(int backlog, int& port);
+// A listening socket on 127.0.0.1 (or ::1), on port, or on one the system picks when
+// port is 0 (put in port); raises std::runtime_error when there is none.
+int ListenOnLoopback(int backlog, int& port, Loopback loopback = Loopback::IPv4);

@@ -49,7 +49,13 @@ std::unique_ptr<ScriptedServer> ScriptedServer::Listening()
     return std::unique_ptr<ScriptedServer>(new ScriptedServer({}, false));
 }
 
-ScriptedServer::ScriptedServer(std::vector<Script> connections, bool start)
+std::unique_ptr<ScriptedServer> ScriptedServer::OnIPv6(std::vector<Script> connections, int port)
+{
+    return std::unique_ptr<ScriptedServer>(new ScriptedServer(std::move(connections), true, Loopback::IPv6, port));
+}
+
+ScriptedServer::ScriptedServer(std::vector<Script> connections, bool start, Loopback loopback, int port)
+    : ScriptedPeer(loopback, port)
 {
     if (start)
         Start(std::move(connections));
@@ -121,20 +127,33 @@ void ScriptedServer::DripUntilClosed(Link& link, const std::string& bytes)
     }
 }
 
-UnansweredPort::UnansweredPort()
+UnansweredPort::UnansweredPort() : UnansweredPort(Loopback::IPv4, 0) {}
+
+UnansweredPort::UnansweredPort(Loopback loopback, int port) : FPort(port)
 {
-    FListener = ListenOnLoopback(0, FPort);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<uint16_t>(FPort));
+    FListener = ListenOnLoopback(0, FPort, loopback);
+    sockaddr_storage storage{};
+    socklen_t length;
+    if (loopback == Loopback::IPv6) {
+        auto& address = reinterpret_cast<sockaddr_in6&>(storage);
+        address.sin6_family = AF_INET6;
+        address.sin6_addr = in6addr_loopback;
+        address.sin6_port = htons(static_cast<uint16_t>(FPort));
+        length = sizeof address;
+    } else {
+        auto& address = reinterpret_cast<sockaddr_in&>(storage);
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(static_cast<uint16_t>(FPort));
+        length = sizeof address;
+    }
     // Connect until one stays unanswered: the queue is full from then on. Loopback
     // handshakes complete at once, so a connect that is still pending after the wait
     // below was dropped by the full queue.
     for (int attempt = 0; attempt < 64; ++attempt) {
-        const int client = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        const int client = socket(storage.ss_family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
         FQueued.push_back(client);
-        connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        connect(client, reinterpret_cast<sockaddr*>(&storage), length);
         pollfd wait{client, POLLOUT, 0};
         if (poll(&wait, 1, 500) == 0)
             return;

@@ -45,12 +45,14 @@ public:
     // A server that listens without playing yet, so that scripts can name its port:
     // Start plays them.
     static std::unique_ptr<ScriptedServer> Listening();
+    // A server on ::1 (on port, or one the system picks) that plays the scripts at once.
+    static std::unique_ptr<ScriptedServer> OnIPv6(std::vector<Script> connections, int port = 0);
     ~ScriptedServer() override;
     void Start(std::vector<Script> connections);
 
 private:
     // Listens, and plays the scripts when start is set.
-    ScriptedServer(std::vector<Script> connections, bool start);
+    ScriptedServer(std::vector<Script> connections, bool start, Loopback loopback = Loopback::IPv4, int port = 0);
     void Play(size_t index, int socket) override;
     bool PlayStep(Link& link, const ScriptStep& step);
     void DripUntilClosed(Link& link, const std::string& bytes);
@@ -58,11 +60,13 @@ private:
     std::vector<Script> FScripts;
 };
 
-// A port on 127.0.0.1 whose listener never accepts and whose accept queue is full, so
+// A port on 127.0.0.1 (or ::1) whose listener never accepts and whose accept queue is full, so
 // that a further connect gets no answer until the client gives it up.
 class UnansweredPort {
 public:
     UnansweredPort();
+    // On that loopback address and port (0: one the system picks).
+    UnansweredPort(Loopback loopback, int port);
     ~UnansweredPort();
     UnansweredPort(const UnansweredPort&) = delete;
     UnansweredPort& operator=(const UnansweredPort&) = delete;
