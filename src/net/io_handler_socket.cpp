@@ -48,7 +48,10 @@ void TIdIOHandlerSocket::ConnectSocket(const std::string& host, int32_t port, co
     }
     const std::string& address = addresses.front();
     if (address.find(':') != std::string::npos) {
+        // The first bind read its local address back: the new socket is bound as asked.
         handle.AllocateHandle(true);
+        handle.IP = boundIP;
+        handle.Port = boundPort;
         handle.BindLocal();
     }
     handle.SetPeerAddress(address, port);

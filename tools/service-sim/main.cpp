@@ -66,12 +66,15 @@ int main(int argc, char** argv)
         sigaction(SIGTERM, &action, nullptr);
         std::signal(SIGPIPE, SIG_IGN);
 
-        std::cout << "listening on 127.0.0.1:" << server.Port() << (options.Ipv6 ? " and [::1]" : "") << std::endl;
+        // The first two lines name the plain and the https port, which scripts read.
+        std::cout << "listening on 127.0.0.1:" << server.Port() << std::endl;
+        https.Announce(std::cout);
+        if (options.Ipv6)
+            std::cout << "also listening on [::1]:" << server.Port() << std::endl;
         if (httpProxy)
             std::cout << "HTTP proxy on 127.0.0.1:" << httpProxy->Port() << std::endl;
         if (socksProxy)
             std::cout << "SOCKS5 proxy on 127.0.0.1:" << socksProxy->Port() << std::endl;
-        https.Announce(std::cout);
         server.Run();
         runningServer = nullptr;
     } catch (const std::exception& error) {
