@@ -4,6 +4,11 @@
 #include "gather_window.h"
 #include "gui/gauge.h"
 #include "net/http.h"
+#include "net/name_lookup.h"
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 #include <QAbstractEventDispatcher>
 #include <QLabel>
@@ -180,6 +185,62 @@ TEST_F(GatherWindowTest, StopClicksWhileConnecting)
         // The abandoned connect is reported as a failed one.
         EXPECT_EQ(MainStatus(), "Connection error, check if you are connected and url exists.");
     }
+}
+
+namespace {
+
+// A name server that never answers until released.
+class SilentResolver : public NameResolver {
+public:
+    std::vector<std::string> Resolve(const std::string&) override
+    {
+        std::unique_lock<std::mutex> lock(FLock);
+        FReleased.wait(lock, [this] { return FRelease; });
+        return {};
+    }
+    void Release()
+    {
+        std::lock_guard<std::mutex> lock(FLock);
+        FRelease = true;
+        FReleased.notify_all();
+    }
+
+private:
+    std::mutex FLock;
+    std::condition_variable FReleased;
+    bool FRelease = false;
+};
+
+} // namespace
+
+// A name lookup that never ends keeps neither the window nor Stop waiting; the lookup
+// left behind ends later on its own.
+TEST_F(GatherWindowTest, StopClickedWhileTheNameIsLookedUp)
+{
+    auto resolver = std::make_shared<SilentResolver>();
+    const std::shared_ptr<NameResolver> previous = SetNameResolver(resolver);
+    OpenWindow("http://silent.test:8301", {"a", "b"});
+    bool resolving = false;
+    window->HttpClient().IOHandler()->OnStatus = [&](TIdComponent&, TIdStatus status, const std::string&) {
+        if (status == hsResolving)
+            resolving = true;
+    };
+    DuringTheRun(window.get(), [&] { return resolving; },
+                 [&] {
+                     RefuseDialogs();
+                     PostClicks(Button("btnGatherData"), 2);
+                 });
+    GatherData();
+    AllowDialogs();
+    EXPECT_TRUE(resolving);
+    EXPECT_TRUE(unexpectedDialogs.empty());
+    EXPECT_EQ(Button("btnGatherData")->text(), "Gather Data");
+    EXPECT_EQ(Counts(0), (std::vector<std::string>{"", "", ""}));
+
+    resolver->Release();
+    while (AbandonedLookups() > 0)
+        std::this_thread::yield();
+    SetNameResolver(previous);
 }
 
 // Sends a press (or the press of a double-click) and a release to the button, with the
