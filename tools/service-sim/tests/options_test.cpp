@@ -43,6 +43,12 @@ TEST(OptionsTest, EveryOptionIsRead)
     EXPECT_EQ(ParseOptions({ "--challenge", "never" }).Challenge.Mode, ChallengeMode::Never);
     EXPECT_EQ(ParseOptions({ "--challenge", "first" }).Challenge.Mode, ChallengeMode::First);
     EXPECT_EQ(ParseOptions({ "--characters", "kx7ma" }).Challenge.Characters, "kx7ma");
+
+    const Options proxies = ParseOptions({ "--ipv6", "--proxy-port", "3128", "--socks-port", "1080", "--proxy-user", "a:b" });
+    EXPECT_TRUE(proxies.Ipv6);
+    EXPECT_EQ(proxies.ProxyPort, 3128);
+    EXPECT_EQ(proxies.SocksPort, 1080);
+    EXPECT_EQ(proxies.ProxyUser, "a:b");
 }
 
 TEST(OptionsTest, UnusableCommandLinesAreRefused)
@@ -68,6 +74,9 @@ TEST(OptionsTest, UnusableCommandLinesAreRefused)
         { "--characters", "KX7MA3" },
         { "--characters", "OK" },
         { "--characters", "K M" },
+        { "--proxy-port", "0" },
+        { "--socks-port", "65536" },
+        { "--proxy-user", "nocolon" },
     };
     for (const auto& arguments : cases) {
         std::string line;
