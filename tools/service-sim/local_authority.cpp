@@ -30,8 +30,8 @@ std::shared_ptr<EVP_PKEY> NewKey()
 
 bool IsAddress(const std::string& name)
 {
-    in_addr address;
-    return inet_pton(AF_INET, name.c_str(), &address) == 1;
+    in6_addr address;
+    return inet_pton(AF_INET, name.c_str(), &address) == 1 || inet_pton(AF_INET6, name.c_str(), &address) == 1;
 }
 
 void AddExtension(X509* certificate, X509* issuer, int nid, const std::string& value)

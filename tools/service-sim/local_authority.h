@@ -24,7 +24,7 @@ public:
     // Throws std::runtime_error when OpenSSL fails.
     explicit LocalAuthority(const std::string& commonName);
 
-    // A certificate for names (host names, or IPv4 addresses such as 127.0.0.1), valid
+    // A certificate for names (host names, or IP addresses such as 127.0.0.1 or ::1), valid
     // from validFrom to validUntil relative to now (negative: in the past).
     Credential Issue(const std::vector<std::string>& names, std::chrono::hours validFrom = std::chrono::hours(-1),
                      std::chrono::hours validUntil = std::chrono::hours(24 * 365)) const;

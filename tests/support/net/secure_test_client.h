@@ -33,6 +33,7 @@ struct TestCertificates {
     Credential notYetValid = authority.IssueBetween(LoopbackNames, 4039372800, 4070908800);
     Credential otherHost = authority.Issue({"www.example.test"});
     Credential addressOnly = authority.Issue({"127.0.0.1"});
+    Credential ipv6Only = authority.Issue({"::1"});
     Credential selfSigned = LocalAuthority::SelfSigned(LoopbackNames);
     Credential unknownAuthority = LocalAuthority("Unknown Test CA").Issue(LoopbackNames);
 };
@@ -54,6 +55,7 @@ inline const Credential& CertificateNamed(const std::string& name)
         {"not-yet-valid", &c.notYetValid},
         {"other-host", &c.otherHost},
         {"address-only", &c.addressOnly},
+        {"ipv6-only", &c.ipv6Only},
         {"self-signed", &c.selfSigned},
         {"unknown-authority", &c.unknownAuthority},
     };
