@@ -63,8 +63,9 @@ void Send(TIdTCPConnection& connection, const std::string& bytes)
     connection.WriteBytes(bytes.data(), static_cast<int32_t>(bytes.size()), true);
 }
 
-// The address part of the CONNECT request.
-std::string TargetAddress(const SocksRequest& request)
+// The address part of the CONNECT request. A name looked up here is waited for as any
+// lookup is: Stop (the connection closed) ends the wait.
+std::string TargetAddress(TIdTCPConnection& connection, const SocksRequest& request)
 {
     std::string address;
     std::string ip = request.host;
@@ -75,7 +76,13 @@ std::string TargetAddress(const SocksRequest& request)
         return address;
     }
     if (!literal)
-        ip = TIdStack::StackInstance()->LookupHostAddresses(request.host).front();
+        ip = TIdStack::StackInstance()
+                 ->LookupHostAddresses(request.host,
+                                       [&connection] {
+                                           const std::shared_ptr<TIdIOHandler>& transport = connection.IOHandler();
+                                           return !transport || !transport->SocketOpen();
+                                       })
+                 .front();
     if (ip.find(':') != std::string::npos) {
         in6_addr raw{};
         inet_pton(AF_INET6, ip.c_str(), &raw);
@@ -125,7 +132,7 @@ void Socks5Connect(TIdTCPConnection& connection, const SocksRequest& request)
     }
 
     std::string connect{static_cast<char>(SocksVersion), static_cast<char>(CommandConnect), 0};
-    connect += TargetAddress(request);
+    connect += TargetAddress(connection, request);
     connect += static_cast<char>(port >> 8);
     connect += static_cast<char>(port & 0xFF);
     Send(connection, connect);
