@@ -17,8 +17,3 @@ if(TALVIRA_SANITIZE)
     -O1 -g1 -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   target_link_options(talvira_build_options INTERFACE -fsanitize=address,undefined)
 endif()
-if(NOT TALVIRA_SANITIZE)
-  # Bind every symbol at start so the relocations can all be made read-only (Debian's
-  # hardening; PIE and RELRO are already the compiler's default).
-  target_link_options(talvira_build_options INTERFACE -Wl,-z,now)
-endif()

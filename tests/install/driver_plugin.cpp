@@ -3,9 +3,12 @@
 // ("talviradriver:RESULTS.csv"). Once the main window is up it types a main keyword,
 // clicks Gather Keywords, Gather Data (precise) and Save Results into RESULTS.csv,
 // answering each dialog, then ends the program: 0 when every step went as a user
-// expects, 3 (with the reason on stderr) when a dialog it did not ask for opened.
+// expects, 3 (with the reason on stderr) when a dialog it did not ask for opened, the save
+// dialog did not start in the home folder, or the run's page file is not where and as
+// it should be.
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QGenericPlugin>
 #include <QLineEdit>
@@ -70,7 +73,19 @@ private:
         Click("btnGatherKeyword");
         Click("btnGatherData");
         Click("btnSaveResults");
+        CheckPageFile();
         QCoreApplication::exit(FFailed ? 3 : 0);
+    }
+
+    // The run's page file lies in the runtime folder, for the user alone.
+    void CheckPageFile()
+    {
+        const QFileInfoList files =
+            QDir(qEnvironmentVariable("XDG_RUNTIME_DIR")).entryInfoList({"talvira-page-*.html"}, QDir::Files);
+        if (files.size() != 1)
+            Fail(QString("%1 page files in the runtime folder").arg(files.size()));
+        else if (files[0].permissions() != (QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser))
+            Fail("the page file may be read by others");
     }
 
     void Answer(QWidget* dialog)
@@ -83,6 +98,8 @@ private:
         } else if (name == "frmSelSearch") {
             dialog->findChild<QPushButton*>("btnOk")->click();
         } else if (auto* chooser = qobject_cast<QFileDialog*>(dialog)) {
+            if (chooser->directory() != QDir::home())
+                Fail("the save dialog opened in " + chooser->directory().path() + ", not the home folder");
             chooser->findChild<QLineEdit*>("fileNameEdit")->setText(FResultsFile);
             static_cast<QDialog*>(chooser)->accept(); // QFileDialog's own accept, through the public one
         } else {
