@@ -2,7 +2,7 @@
 
 #include "config/ini_file.h"
 
-ServiceAddresses ReadServiceAddresses(const IniFile& settings, const std::string& programFolder)
+ServiceAddresses ReadServiceAddresses(const IniFile& settings, const std::string& settingsFolder)
 {
     ServiceAddresses addresses;
     const auto read = [&](const char* key, std::string& root) {
@@ -19,6 +19,6 @@ ServiceAddresses ReadServiceAddresses(const IniFile& settings, const std::string
     read("MsnURL", addresses.MsnURL);
     addresses.CAFile = settings.ReadString("Services", "CAFile");
     if (!addresses.CAFile.empty() && addresses.CAFile.find('/') == std::string::npos)
-        addresses.CAFile = programFolder + addresses.CAFile;
+        addresses.CAFile = settingsFolder + addresses.CAFile;
     return addresses;
 }

@@ -16,6 +16,6 @@ struct ServiceAddresses {
 };
 
 // Keys "SuggestURL", "GoogleURL", "YahooURL" and "MsnURL", trailing "/" dropped; a missing or empty key keeps
-// the public root. Key "CAFile": a name without a folder lies in programFolder (which
-// ends with its separator).
-ServiceAddresses ReadServiceAddresses(const IniFile& settings, const std::string& programFolder = {});
+// the public root. Key "CAFile": a name without a folder lies in settingsFolder, the
+// folder of the settings file (which ends with its separator).
+ServiceAddresses ReadServiceAddresses(const IniFile& settings, const std::string& settingsFolder = {});

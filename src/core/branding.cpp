@@ -49,10 +49,9 @@ void ShowBanner(const std::string& folder, std::size_t drawn, BrandingDisplay& d
 
 } // namespace
 
-std::vector<std::string> LoadBranding(const std::string& folder, RandomDraw& random, BrandingDisplay& display,
-                                      BrandingFields& fields)
+std::vector<std::string> LoadBranding(const std::string& settingsFile, const std::string& folder, RandomDraw& random,
+                                      BrandingDisplay& display, BrandingFields& fields)
 {
-    const std::string settingsFile = folder + "dbconfig.dat";
     if (!IsExistingFile(settingsFile))
         return {};
     BrandingSettings settings = ReadBrandingSettings(IniFile(settingsFile));

@@ -50,14 +50,14 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Reads "dbconfig.dat" in `folder` (the executable's directory, with its trailing "/")
-// and brands the display with it: caption, affiliate identifier, a banner drawn from up
+// Reads the settings file (see settings_location.h) and brands the display with it: caption, affiliate identifier, a banner drawn from up
 // to three, two different links drawn from up to four, the skin "dbskin.dat", the icon.
 // Nothing happens without a settings file. A banner, skin or icon that cannot be loaded
 // does not stop the others: the message of each failed step is returned, in order, and
-// a failed banner hides the strip. No file in the folder is written, renamed or removed.
-std::vector<std::string> LoadBranding(const std::string& folder, RandomDraw& random, BrandingDisplay& display,
-                                      BrandingFields& fields);
+// a failed banner hides the strip. The pictures, skin and icon lie in `folder` (with its
+// "/"), where the settings were found. No file there is written, renamed or removed.
+std::vector<std::string> LoadBranding(const std::string& settingsFile, const std::string& folder, RandomDraw& random,
+                                      BrandingDisplay& display, BrandingFields& fields);
 
 // Raises one error listing the failures, a line each; nothing when there are none.
 void RaiseBrandingFailures(const std::vector<std::string>& failures);

@@ -21,7 +21,6 @@
 #include "gui/gauge.h"
 #include "gui/keyword_table_model.h"
 #include "gui/link_label.h"
-#include "gui/scratch_file.h"
 #include "gui/skin.h"
 #include "gui/status_bar.h"
 #include "gui/text_bytes.h"
@@ -86,7 +85,10 @@ QLabel* MakeStatusPanel(QWidget* parent, const char* name, const char* text)
 
 TfrmMain::TfrmMain(BrandingSources sources)
     : FFolder(sources.Folder.empty() ? ExecutableDirectory() : std::move(sources.Folder)),
-      FRandom(sources.Random), FOpener(sources.Opener), bsSkinSaveDialog1(this, ExecutableDirectory())
+      FSettingsFile(sources.SettingsFile.empty() ? FFolder + "dbconfig.dat" : std::move(sources.SettingsFile)),
+      FDocumentFolder(sources.DocumentFolder.empty() ? ExecutableDirectory() : std::move(sources.DocumentFolder)),
+      FProfileFile(std::move(sources.ProfileFile)), FRandom(sources.Random), FOpener(sources.Opener),
+      bsSkinSaveDialog1(this, FDocumentFolder)
 {
     if (!FRandom) {
         FOwnRandom = std::make_unique<SeededRandomDraw>();
@@ -249,17 +251,18 @@ void TfrmMain::FormCreate()
     // https goes through the secure transport; its CA file comes with the settings.
     FSecureHandler = std::make_shared<TIdSSLIOHandlerSocket>();
     IdHTTP1.SetIOHandler(FSecureHandler);
-    FPageFetch = std::make_unique<PageFetch>(IdHTTP1, *this, FStopRequested, ScratchFileName());
+    FPageFetch = std::make_unique<PageFetch>(IdHTTP1, *this, FStopRequested, FScratchPage.Name());
 }
 
 void TfrmMain::LoadSettings()
 {
-    FServices = ReadServiceAddresses(IniFile(FFolder + "dbconfig.dat"), FFolder);
-    FProxies = std::make_unique<ProxyRotation>(ReadProxySettings(IniFile(FFolder + "dbconfig.dat"), FFolder));
+    const IniFile settings(FSettingsFile);
+    FServices = ReadServiceAddresses(settings, FFolder);
+    FProxies = std::make_unique<ProxyRotation>(ReadProxySettings(settings, FFolder));
     FPageFetch->UseProxies(FProxies.get());
     RoutePicturesThroughProxy(FProxies->Settings());
     FSecureHandler->CAFile = FServices.CAFile;
-    const std::vector<std::string> failures = LoadBranding(FFolder, *FRandom, *this, FBranding);
+    const std::vector<std::string> failures = LoadBranding(FSettingsFile, FFolder, *FRandom, *this, FBranding);
     // The window is already shown: the banner is centred in its strip as it is now.
     layout()->activate();
     CentreBanner();
@@ -416,7 +419,7 @@ void TfrmMain::btnAddKeywordClick()
 {
     if (FNetworkCommands.IsRunning())
         return;
-    TfrmAddKeywords dialog(this, *this, ExecutableDirectory());
+    TfrmAddKeywords dialog(this, *this, FDocumentFolder);
     if (dialog.exec() == mrOk)
         AddKeywords(FKeywords, *this, dialog.TypedKeywords(), dialog.ListFileName());
 }

@@ -11,6 +11,7 @@
 #include "core/network_command.h"
 #include "core/page_fetch.h"
 #include "core/proxy_rotation.h"
+#include "core/scratch_page_file.h"
 #include "core/result_counts.h"
 #include "core/user_interface.h"
 #include "core/web_pages.h"
@@ -39,13 +40,18 @@ class AnimatedBanner;
 class TIdSSLIOHandlerSocket;
 class StatusBar;
 
-// Where the window finds its settings file and the files it names, how it draws the
-// random picks of banner and links, and how it opens web pages. What is left empty is the
-// program's own: the executable's directory, the clock, the desktop's browser.
+// Where the window finds its settings file and the files it names, where its file
+// dialogs start, how it draws the random picks of banner and links, and how it opens web
+// pages. What is left empty is the program's own: "dbconfig.dat" in the executable's
+// directory, that directory, the clock, the desktop's browser.
 struct BrandingSources {
     std::string Folder;
     RandomDraw* Random = nullptr;
     WebPageOpener* Opener = nullptr;
+    std::string SettingsFile;
+    std::string DocumentFolder;
+    // The service profile named on the command line (--profile); empty: none.
+    std::string ProfileFile;
 };
 
 class TfrmMain : public QWidget,
@@ -150,6 +156,9 @@ private:
     // Branding: where the settings lie, the random picks, the browser, and what the
     // settings set for the click handlers.
     std::string FFolder;
+    std::string FSettingsFile;
+    std::string FDocumentFolder;
+    std::string FProfileFile;
     std::unique_ptr<RandomDraw> FOwnRandom;
     RandomDraw* FRandom = nullptr;
     std::unique_ptr<WebPageOpener> FOwnOpener;
@@ -162,6 +171,7 @@ private:
     TIdAntiFreeze IdAntiFreeze1{FMessageQueue};
     TIdHTTP IdHTTP1;
     std::shared_ptr<TIdSSLIOHandlerSocket> FSecureHandler;
+    ScratchPageFile FScratchPage{ScratchFolderOfThisRun()};
     std::unique_ptr<PageFetch> FPageFetch;
 
     RepaintThrottle FRepaints{*this};

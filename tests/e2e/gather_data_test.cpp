@@ -167,10 +167,10 @@ TEST_F(GatherDataTest, SettingsWithAByteOrderMarkAndTrailingSlashes)
 TEST_F(GatherDataTest, AnErrorLeavingTheHandlerReachesTheErrorBox)
 {
     ScriptedServer server({});
-    const std::filesystem::path blocked = ExecutableDirectory() + "test.html";
-    std::filesystem::remove_all(blocked);
-    std::filesystem::create_directory(blocked);
     OpenWindow(Root(server), {"golf"});
+    const std::filesystem::path blocked = window->Fetcher().ScratchFileName();
+    std::filesystem::remove(blocked);
+    std::filesystem::create_directory(blocked);
     auto* application = static_cast<TalviraApplication*>(qApp);
     std::vector<std::string> shown;
     application->SetErrorReporter([&](const std::string& message) { shown.push_back(message); });
@@ -182,7 +182,7 @@ TEST_F(GatherDataTest, AnErrorLeavingTheHandlerReachesTheErrorBox)
     std::filesystem::remove_all(blocked);
 
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_NE(shown[0].find("test.html"), std::string::npos) << shown[0];
+    EXPECT_NE(shown[0].find(blocked.string()), std::string::npos) << shown[0];
     EXPECT_TRUE(laterReceiverRan);
     EXPECT_EQ(server.ConnectionCount(), 0u);
     EXPECT_EQ(Button("btnGatherData")->text(), "Gather Data");

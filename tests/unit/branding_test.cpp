@@ -85,7 +85,7 @@ protected:
             folder.WriteFile(name, "bytes");
     }
 
-    std::vector<std::string> Load() { return LoadBranding(Folder(), draws, display, fields); }
+    std::vector<std::string> Load() { return LoadBranding(Folder() + "dbconfig.dat", Folder(), draws, display, fields); }
 
     TempDir folder;
     RecordingDisplay display;
@@ -213,6 +213,17 @@ TEST_F(LoadBrandingTest, SkinAndIconAreLoadedFromTheFolderByFileName)
     EXPECT_EQ(display.Calls,
               (std::vector<std::string>{"hide strip", "links [ ] [ ]", "skin dbskin.dat", "icon studio.ico"}));
     EXPECT_EQ(fields.FIconPath, "C:\\Program Files\\Studio\\studio.ico");
+}
+
+// Settings given by name on the command line: any file name; what it names by a bare
+// name still lies in its folder.
+TEST_F(LoadBrandingTest, SettingsUnderAnotherNameBrandFromTheirFolder)
+{
+    const std::string settings = folder.WriteFile("studio.ini", "[Settings]\nAppName=Studio\nIconPath=studio.ico\n");
+    Files({"dbskin.dat", "studio.ico"});
+    LoadBranding(settings, Folder(), draws, display, fields);
+    EXPECT_EQ(display.Calls, (std::vector<std::string>{"caption Studio", "hide strip", "links [ ] [ ]",
+                                                       "skin dbskin.dat", "icon studio.ico"}));
 }
 
 TEST_F(LoadBrandingTest, NoIconWithoutIconPathOrFileAndNoSkinFolder)
