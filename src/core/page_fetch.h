@@ -55,6 +55,10 @@ public:
     bool FetchPage(const std::string& url, std::string& page);
 
     const std::string& ScratchFileName() const { return FScratchFileName; }
+    // The address the last page read came from, after the redirects that led to it, as
+    // the client asked for it (port included); empty until a fetch succeeded, and after
+    // one that failed.
+    const std::string& PageAddress() const { return FPageAddress; }
 
     void IdHTTP1WorkBegin(int32_t AWorkCountMax);
     void IdHTTP1Work(int32_t AWorkCount);
@@ -70,6 +74,7 @@ private:
     FetchDisplay& FDisplay;
     bool& FStopRequested;
     std::string FScratchFileName;
+    std::string FPageAddress;
     bool FFetching = false;
     // The destination of the fetch under way, for the page limit.
     const FileStream* FPage = nullptr;
