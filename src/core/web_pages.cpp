@@ -1,14 +1,16 @@
 #include "core/web_pages.h"
 
 #include "core/web_address.h"
+#include "net/text_case.h"
 
 #include <string_view>
 
 namespace {
 
+// Blanks, control bytes and DEL around an address are no part of it.
 bool IsSpaceOrControl(char c)
 {
-    return static_cast<unsigned char>(c) <= 0x20 || c == 0x7F;
+    return IsBlankOrControl(c) || c == 0x7F;
 }
 
 std::string_view Trimmed(std::string_view text)
@@ -40,24 +42,10 @@ bool IsHostAndPort(std::string_view address, std::string_view scheme)
     return true;
 }
 
-bool SameAsciiText(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i];
-        if (x >= 'A' && x <= 'Z')
-            x = static_cast<char>(x - 'A' + 'a');
-        if (x != b[i])
-            return false;
-    }
-    return true;
-}
-
 bool IsBrowserScheme(std::string_view scheme)
 {
     for (const std::string_view allowed : {"http", "https", "mailto"})
-        if (SameAsciiText(scheme, allowed))
+        if (SameTextAscii(scheme, allowed))
             return true;
     return false;
 }
