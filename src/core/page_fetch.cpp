@@ -107,6 +107,7 @@ bool PageFetch::FetchPage(const std::string& url, std::string& page)
     if (FStopRequested || FFetching)
         return false;
     page.clear();
+    FPageAddress.clear();
     auto scratch = std::make_unique<FileStream>(FScratchFileName, FileStream::Mode::Overwrite);
 
     FFetching = true;
@@ -132,6 +133,7 @@ bool PageFetch::FetchPage(const std::string& url, std::string& page)
             return false;
         }
         page = ToPageText(ReadWholeFile(FScratchFileName));
+        FPageAddress = FClient.CurrentUri().ComposeUri(uoNone);
         FDisplay.ShowMainStatus("Process completed sucessfull!");
         FFetching = false;
         return true;

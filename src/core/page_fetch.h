@@ -61,6 +61,10 @@ public:
     bool FetchPage(const std::string& url, std::string& page);
 
     const std::string& ScratchFileName() const { return FScratchFileName; }
+    // The address the last page read came from, after the redirects that led to it, as
+    // the client asked for it (port included); empty until a fetch succeeded, and after
+    // one that failed.
+    const std::string& PageAddress() const { return FPageAddress; }
 
     // Sends every later fetch through the proxies rotation chooses (none: directly). A
     // fetch whose proxy fails goes again at once through the next one; the rotation
@@ -85,6 +89,7 @@ private:
     FetchDisplay& FDisplay;
     bool& FStopRequested;
     std::string FScratchFileName;
+    std::string FPageAddress;
     bool FFetching = false;
     ProxyRotation* FProxies = nullptr;
     // The proxies set aside so far in this run, for the status bar.

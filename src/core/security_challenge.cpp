@@ -1,5 +1,6 @@
 #include "core/security_challenge.h"
 
+#include "core/web_address.h"
 #include "util/html_text.h"
 
 namespace {
@@ -8,13 +9,14 @@ constexpr std::string_view AmpersandEntity = "&amp;";
 
 } // namespace
 
-SecurityChallenge ReadChallenge(const std::string& pageText)
+SecurityChallenge ReadChallenge(const std::string& pageText, const std::string& pageAddress)
 {
     std::string working = pageText;
     SecurityChallenge challenge;
     challenge.Random = CutBetween(working, "<input type=\"hidden\" name=\"random\" value=\"", "\"");
     challenge.Seed = CutBetween(working, "<input type=\"hidden\" name=\"seed\" value=\"", "\"");
-    challenge.ImageURL = ReplaceAmpersandEntitiesOnce(CutBetween(working, "src=\"", "\""));
+    challenge.ImageURL =
+        ResolveReference(pageAddress, ReplaceAmpersandEntitiesOnce(CutBetween(working, "src=\"", "\"")));
     return challenge;
 }
 

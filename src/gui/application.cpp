@@ -47,6 +47,10 @@ void TalviraApplication::ReportError(const std::exception_ptr& error) noexcept
         QMessageBox box(QMessageBox::Critical, applicationName(), TextFromBytes(message), QMessageBox::Ok,
                         activeWindow());
         box.setObjectName("ErrorMessage");
+        // The message often carries a server's or a file's words: never read as markup,
+        // so no link in it can be clicked and no tag changes how it looks.
+        box.setTextFormat(Qt::PlainText);
+        box.setTextInteractionFlags(Qt::TextSelectableByMouse);
         box.exec();
     } catch (...) {
         std::fprintf(stderr, "%s\n", message.c_str());

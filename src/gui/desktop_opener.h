@@ -8,7 +8,7 @@
 
 class DesktopOpener : public WebPageOpener {
 public:
-    void Open(const std::string& address) override;
+    bool Open(const std::string& address) override;
 };
 
 // The address as the URL handed to the desktop. Its bytes come out of toEncoded() as

@@ -1,6 +1,7 @@
 #include "gui/link_label.h"
 
 #include "core/web_pages.h"
+#include "gui/dialogs/handler_edge.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -57,7 +58,7 @@ void LinkLabel::mouseReleaseEvent(QMouseEvent* event)
 {
     QLabel::mouseReleaseEvent(event);
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        OpenInBrowser(FOpener, FURL);
+        AtHandlerEdge([this] { OpenInBrowser(FOpener, FURL); })();
 }
 
 void LinkLabel::paintEvent(QPaintEvent* event)

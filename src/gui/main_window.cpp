@@ -525,6 +525,7 @@ ChallengeAnswer TfrmMain::AnswerChallenge(const std::string& challengePage)
     TfrmCaptcha dialog(this, *this);
     dialog.TrustAuthorities(FServices.CAFile);
     dialog.SetPageText(challengePage);
+    dialog.SetPageAddress(FPageFetch->PageAddress());
     dialog.exec();
     return {dialog.PasswordText(), dialog.Random(), dialog.Seed()};
 }

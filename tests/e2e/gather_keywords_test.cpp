@@ -377,6 +377,37 @@ TEST_F(GatherKeywordsTest, ARefusedPictureAddressIsReportedWhileTheDialogOpens)
     EXPECT_EQ(window->Keywords().CountRows(), 2);
 }
 
+// A relative picture address is read from the address of the page that held it, the
+// redirect that led there included, and asked for on the wire as the page wrote it.
+TEST_F(GatherKeywordsTest, ARelativePictureAddressIsReadFromThePagesAddress)
+{
+    ScriptedServer server({
+        Answer("HTTP/1.1 302 Found\r\nLocation: /tool/challenge.html?from=seed\r\nContent-Length: 0\r\n\r\n"),
+        Answer(Page(ChallengeBody("r1", "../pics/caf\xE9.png?r=r1&amp;t=s"))),
+        Answer("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n"),
+        Answer(Page(ResultBody)),
+    });
+    OpenWindow(Root(server), "golf clubs");
+    std::string shownAddress;
+    modal::AnswerNext([&](QWidget* dialog) {
+        auto* captcha = dynamic_cast<TfrmCaptcha*>(dialog);
+        ASSERT_NE(captcha, nullptr);
+        shownAddress = captcha->ImageURL();
+        // The answer goes out once the picture's request has been made and answered.
+        auto* view = captcha->findChild<SecurityImageView*>("EmbeddedWB1");
+        EXPECT_TRUE(QTest::qWaitFor([view] { return !view->Loading(); }, 20000));
+        TypeInCaptcha("x", "btnOk")(dialog);
+    });
+    Click("btnGatherKeyword");
+    ASSERT_TRUE(server.Finish());
+    EXPECT_EQ(shownAddress, Root(server) + "/pics/caf\xE9.png?r=r1&t=s");
+    EXPECT_EQ(RequestLine(server.Received(2)), "GET /pics/caf%E9.png?r=r1&t=s HTTP/1.1");
+    EXPECT_EQ(RequestLine(server.Received(3)),
+              "GET /keyword-suggestion-tool.html?password=x&random=r1&seed=golf+clubs HTTP/1.1");
+    EXPECT_EQ(window->Keywords().CountRows(), 2);
+    EXPECT_TRUE(errors.empty());
+}
+
 TEST_F(GatherKeywordsTest, OtherCommandsWaitWhileItRuns)
 {
     ScriptedServer server({{ScriptStep::ReadUntil("\r\n\r\n"), ScriptStep::Hold("suggestions"),

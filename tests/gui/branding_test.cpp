@@ -399,6 +399,63 @@ TEST_F(BrandedWindowTest, TheDesktopIsGivenTheAddressAsWritten)
                                                        "http://link.example/search?q=golf+clubs&page=2#results"}));
 }
 
+// Addresses of the settings on their way from a click to the desktop: refused ones reach
+// the error box and no program, and a desktop that opens nothing is said to have done so.
+TEST_F(BrandedWindowTest, AddressesTheBrowserMayNotOpenAreReportedInsteadOfOpened)
+{
+    struct Case {
+        const char* Settings;
+        const char* Control;
+        std::vector<std::string> Opened;
+        const char* Reported; // the address the error box names; nullptr: no message
+    };
+    const Case cases[] = {
+        {"Link1URL=www.example.com/offer\nLink1Name=Offer\n", "lblLink1URL", {"http://www.example.com/offer"}, nullptr},
+        {"Link1URL=file:///etc/passwd\nLink1Name=Passwords\n", "lblLink1URL", {}, "file:///etc/passwd"},
+        {"Link1URL=-x\nLink1Name=Option\n", "lblLink1URL", {}, "\"-x\""},
+        {"BannerPath1=b.jpg\nBannerURL1=file:/etc/passwd\n", "imgBanner", {}, "file:/etc/passwd"},
+        {"BannerPath1=b.jpg\nBannerURL1=www.example.com/banner\n", "imgBanner", {"http://www.example.com/banner"},
+         nullptr},
+    };
+    folder.WriteFile("dbimg1.dat", PictureBytes(100, 50, "jpeg"));
+    for (const Case& c : cases) {
+        Settings(c.Settings);
+        draws.Picks = {0};
+        opener.Opened.clear();
+        errors.clear();
+        Open();
+        Click(c.Control);
+        QCoreApplication::processEvents(); // errors reach the box from the event loop
+        EXPECT_EQ(opener.Opened, c.Opened) << c.Settings;
+        if (!c.Reported) {
+            EXPECT_TRUE(errors.empty()) << c.Settings << errors.front();
+            continue;
+        }
+        ASSERT_EQ(errors.size(), 1u) << c.Settings;
+        EXPECT_NE(errors[0].find(c.Reported), std::string::npos) << errors[0];
+    }
+}
+
+TEST_F(BrandedWindowTest, ADesktopWithoutABrowserIsReportedWithTheAddress)
+{
+    opener.BrowserFound = false;
+    Open();
+    Click("btnHelp");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(opener.Opened, (std::vector<std::string>{HelpPageAddress}));
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_NE(errors[0].find(std::string("\"") + HelpPageAddress + "\""), std::string::npos) << errors[0];
+
+    // The desktop's own opener when nothing on this machine handles web addresses.
+    errors.clear();
+    DesktopOpener desktop;
+    Open(&desktop);
+    Click("btnHelp");
+    QCoreApplication::processEvents();
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_NE(errors[0].find(HelpPageAddress), std::string::npos) << errors[0];
+}
+
 struct AddressCase {
     const char* Name;
     std::string Address;

@@ -4,6 +4,7 @@
 #include "gui/application.h"
 #include "gui/dialogs/captcha_dialog.h"
 #include "gui/dialogs/security_image_view.h"
+#include "net/ssl_session.h"
 #include "support/core/recording_ui.h"
 #include "support/gui/modal_answerer.h"
 #include "support/net/scripted_server.h"
@@ -15,6 +16,7 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+#include <openssl/ssl.h>
 
 #include <filesystem>
 #include <fstream>
@@ -124,6 +126,50 @@ TEST_F(CaptchaDialogTest, AnHttpsPictureNeedsTheTrustedAuthority)
     ASSERT_TRUE(QTest::qWaitFor([view] { return !view->Loading(); }, 20000));
     EXPECT_TRUE(view->HasPicture());
     EXPECT_TRUE(errors.empty());
+}
+
+// A CA file the program's client cannot use is reported in the client's own words when
+// an https picture is to be shown; an http picture needs no authority and shows.
+TEST_F(CaptchaDialogTest, AnUnusableCAFileIsReportedAsTheClientReportsIt)
+{
+    SimulatorProcess simulator;
+    ASSERT_NE(simulator.Port(), 0);
+    const std::filesystem::path noCertificate =
+        std::filesystem::temp_directory_path() / ("talvira-no-ca-" + std::to_string(::getpid()) + ".pem");
+    std::ofstream(noCertificate) << "not a certificate\n";
+    for (const std::string& caFile : {std::string("/no/such/folder/ca.pem"), noCertificate.string()}) {
+        std::string clientSays;
+        try {
+            SSL_CTX_free(NewClientContext(caFile));
+        } catch (const std::exception& refused) {
+            clientSays = refused.what();
+        }
+        ASSERT_NE(clientSays, "") << caFile;
+
+        errors.clear();
+        ScriptedPrompter quiet;
+        TfrmCaptcha secure(nullptr, quiet);
+        secure.TrustAuthorities(caFile);
+        secure.SetPageText(ChallengePage(simulator.HttpsRoot() + "/captcha.png?random=0123abcd"));
+        secure.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&secure));
+        QCoreApplication::processEvents();
+        auto* view = secure.findChild<SecurityImageView*>("EmbeddedWB1");
+        EXPECT_FALSE(view->Loading()) << caFile;
+        EXPECT_EQ(errors, (std::vector<std::string>{clientSays}));
+        EXPECT_EQ(secure.Random(), "0123abcd");
+
+        errors.clear();
+        TfrmCaptcha plain(nullptr, quiet);
+        plain.TrustAuthorities(caFile);
+        plain.SetPageText(ChallengePage(simulator.Root() + "/captcha.png?random=0123abcd"));
+        plain.show();
+        auto* plainView = plain.findChild<SecurityImageView*>("EmbeddedWB1");
+        ASSERT_TRUE(QTest::qWaitFor([plainView] { return !plainView->Loading(); }, 20000));
+        EXPECT_TRUE(plainView->HasPicture()) << caFile;
+        EXPECT_TRUE(errors.empty()) << caFile;
+    }
+    std::filesystem::remove(noCertificate);
 }
 
 TEST_F(CaptchaDialogTest, RefreshLoadsThePictureAgain)

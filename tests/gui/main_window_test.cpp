@@ -128,6 +128,21 @@ TEST_F(MainWindowTest, StatusBarReadsAsAtStart)
     EXPECT_EQ(left, 747);
 }
 
+// A status text carries an address or a server's words: shown as its characters, never
+// read as markup.
+TEST_F(MainWindowTest, StatusTextsAreShownAsPlainText)
+{
+    const std::string markup = "Getting URL: http://h/?q=<a href=\"file:///etc/passwd\">x</a><b>y</b>&amp;...";
+    window.ShowMainStatus(markup);
+    window.ShowMainKeywordStatus(markup);
+    window.ShowRowCountStatus(markup);
+    for (const char* name : {"MainStatusPanel", "bsSkinStatusPanel1", "SecondStatusPanel"}) {
+        auto* panel = Control<QLabel>(name);
+        EXPECT_EQ(panel->textFormat(), Qt::PlainText) << name;
+        EXPECT_EQ(panel->text().toStdString(), markup) << name;
+    }
+}
+
 TEST_F(MainWindowTest, LinksStartAsGoogle)
 {
     auto* first = Control<QLabel>("lblLink1URL");

@@ -3,6 +3,7 @@
 #include "support/gui/modal_answerer.h"
 
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 
@@ -77,12 +78,20 @@ TEST(MessageDialogLayout, ShortTextKeepsTheButtonRowInside)
 
 class ThrowingHandler : public QObject {
 public:
+    explicit ThrowingHandler(std::string message = "Cannot open file \"keywords.txt\". Permission denied")
+        : FMessage(std::move(message))
+    {
+    }
+
     bool event(QEvent* event) override
     {
         if (event->type() == QEvent::User)
-            throw std::runtime_error("Cannot open file \"keywords.txt\". Permission denied");
+            throw std::runtime_error(FMessage);
         return QObject::event(event);
     }
+
+private:
+    std::string FMessage;
 };
 
 TEST(TopLevelErrorHandler, ShowsAnEscapedErrorAndKeepsTheLoopRunning)
@@ -101,6 +110,36 @@ TEST(TopLevelErrorHandler, ShowsAnEscapedErrorAndKeepsTheLoopRunning)
     application->SetErrorReporter(nullptr);
     EXPECT_EQ(shown, (std::vector<std::string>{"Cannot open file \"keywords.txt\". Permission denied"}));
     EXPECT_TRUE(ranAfterwards);
+}
+
+// The error box itself (no reporter in place): a server's words with a link and markup
+// in them are shown as the characters they are, and nothing in the box acts as a link.
+TEST(TopLevelErrorHandler, TheErrorBoxShowsMarkupAsPlainText)
+{
+    const std::string message = "The security image cannot be shown: "
+                                "<a href=\"file:///etc/passwd\">x</a> <b>bold</b> &amp; <img src=\"y.png\">";
+    QString shownText;
+    Qt::TextFormat shownFormat = Qt::RichText;
+    Qt::TextInteractionFlags shownInteraction = Qt::LinksAccessibleByMouse;
+    modal::AnswerNext([&](QWidget* open) {
+        auto* box = qobject_cast<QMessageBox*>(open);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->objectName(), "ErrorMessage");
+        auto* label = box->findChild<QLabel*>("qt_msgbox_label");
+        ASSERT_NE(label, nullptr);
+        shownText = label->text();
+        shownFormat = label->textFormat();
+        shownInteraction = label->textInteractionFlags();
+        QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+    });
+    ThrowingHandler handler(message);
+    QCoreApplication::postEvent(&handler, new QEvent(QEvent::User));
+    QCoreApplication::processEvents();
+
+    EXPECT_EQ(modal::PendingAnswers(), 0) << "the error box did not open";
+    EXPECT_EQ(shownText.toStdString(), message);
+    EXPECT_EQ(shownFormat, Qt::PlainText);
+    EXPECT_FALSE(shownInteraction & (Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard));
 }
 
 } // namespace

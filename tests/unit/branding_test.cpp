@@ -376,9 +376,74 @@ TEST(WebPages, AnEmptyAddressOpensNothing)
 {
     RecordingOpener opener;
     OpenInBrowser(opener, "");
+    OpenInBrowser(opener, " \t\r\n");
     EXPECT_TRUE(opener.Opened.empty());
     OpenInBrowser(opener, "http://x.example/?a=%20b");
     EXPECT_EQ(opener.Opened, (std::vector<std::string>{"http://x.example/?a=%20b"}));
+}
+
+struct BrowserAddressCase {
+    const char* Name;
+    std::string Given;
+    const char* Opened; // nullptr: refused
+};
+
+class BrowserAddressTest : public testing::TestWithParam<BrowserAddressCase> {};
+
+// What reaches the opener, or a refusal that names the address and asks no opener.
+TEST_P(BrowserAddressTest, OpensWebAndMailAddressesOnly)
+{
+    const BrowserAddressCase& c = GetParam();
+    RecordingOpener opener;
+    if (c.Opened) {
+        OpenInBrowser(opener, c.Given);
+        EXPECT_EQ(opener.Opened, (std::vector<std::string>{c.Opened}));
+        return;
+    }
+    try {
+        OpenInBrowser(opener, c.Given);
+        ADD_FAILURE() << "opened " << c.Given;
+    } catch (const EAddressRefused& refused) {
+        const std::string named = c.Given.substr(c.Given.find_first_not_of(' '));
+        EXPECT_NE(std::string(refused.what()).find("\"" + named + "\""), std::string::npos) << refused.what();
+    }
+    EXPECT_TRUE(opener.Opened.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Addresses, BrowserAddressTest,
+    testing::Values(
+        BrowserAddressCase{"Http", "http://www.example.com/offer", "http://www.example.com/offer"},
+        BrowserAddressCase{"HttpsInCapitals", "HTTPS://Example.com/a?b#c", "HTTPS://Example.com/a?b#c"},
+        BrowserAddressCase{"Mailto", "mailto:sales@example.com?subject=Talvira", "mailto:sales@example.com?subject=Talvira"},
+        BrowserAddressCase{"WithoutScheme", "www.example.com/offer", "http://www.example.com/offer"},
+        BrowserAddressCase{"HostAlone", "example.com", "http://example.com"},
+        BrowserAddressCase{"HostAndPort", "localhost:8301/help", "http://localhost:8301/help"},
+        BrowserAddressCase{"HostAndPortAlone", "www.example.com:8080", "http://www.example.com:8080"},
+        BrowserAddressCase{"ColonLaterInThePath", "example.com/a:b", "http://example.com/a:b"},
+        BrowserAddressCase{"SchemeRelative", "//cdn.example.com/x", "http://cdn.example.com/x"},
+        BrowserAddressCase{"SurroundingSpacesDropped", "  www.example.com/ \r\n", "http://www.example.com/"},
+        BrowserAddressCase{"File", "file:///etc/passwd", nullptr},
+        BrowserAddressCase{"FileInCapitals", "FILE:/etc/passwd", nullptr},
+        BrowserAddressCase{"Javascript", "javascript:alert(1)", nullptr},
+        BrowserAddressCase{"AnotherProgramsScheme", "ssh://host.example/", nullptr},
+        BrowserAddressCase{"SchemeWithoutSlashes", "smb:share", nullptr},
+        BrowserAddressCase{"AnOption", "-x", nullptr},
+        BrowserAddressCase{"AnOptionAfterSpaces", "  --new-window=file:///etc/passwd", nullptr}),
+    [](const testing::TestParamInfo<BrowserAddressCase>& info) { return info.param.Name; });
+
+TEST(WebPages, AnAddressNoBrowserTookIsReportedWithTheAddress)
+{
+    RecordingOpener opener;
+    opener.BrowserFound = false;
+    try {
+        OpenInBrowser(opener, "www.example.com/offer");
+        ADD_FAILURE() << "nothing reported";
+    } catch (const EBrowserUnavailable& failed) {
+        EXPECT_NE(std::string(failed.what()).find("\"http://www.example.com/offer\""), std::string::npos)
+            << failed.what();
+    }
+    EXPECT_EQ(opener.Opened, (std::vector<std::string>{"http://www.example.com/offer"}));
 }
 
 } // namespace

@@ -6,6 +6,8 @@ namespace {
 
 const std::string RandomInput = "<input type=\"hidden\" name=\"random\" value=\"";
 const std::string SeedInput = "<input type=\"hidden\" name=\"seed\" value=\"";
+// Where the challenge pages of these cases came from.
+const std::string PageAddress = "http://h:8301/tool/challenge.html?seed=golf";
 
 struct ChallengeCase {
     const char* Name;
@@ -17,7 +19,7 @@ class ReadChallengeTest : public testing::TestWithParam<ChallengeCase> {};
 
 TEST_P(ReadChallengeTest, CutsRandomSeedThenTheImageAddress)
 {
-    const SecurityChallenge read = ReadChallenge(GetParam().Page);
+    const SecurityChallenge read = ReadChallenge(GetParam().Page, PageAddress);
     EXPECT_EQ(read.Random, GetParam().Expected.Random);
     EXPECT_EQ(read.Seed, GetParam().Expected.Seed);
     EXPECT_EQ(read.ImageURL, GetParam().Expected.ImageURL);
@@ -35,7 +37,7 @@ INSTANTIATE_TEST_SUITE_P(
                       {"5f3a", "", "http://h/i.png"}},
         ChallengeCase{"ImageBeforeTheInputs",
                       "<img src=\"http://h/first.png\">" + RandomInput + "1\">" + SeedInput + "s\"><script src=\"x.js\">",
-                      {"1", "s", "x.js"}},
+                      {"1", "s", "http://h:8301/tool/x.js"}},
         ChallengeCase{"ImageOnlyBeforeTheInputs",
                       "<img src=\"http://h/first.png\">" + RandomInput + "1\">" + SeedInput + "s\">", {"1", "s", ""}},
         ChallengeCase{"UpperCaseMarkers",
@@ -48,6 +50,14 @@ INSTANTIATE_TEST_SUITE_P(
         ChallengeCase{"OtherEntitiesStay",
                       RandomInput + "&quot;1\">" + SeedInput + "a&amp;b\"><img src=\"http://h/i?q=&quot;x&quot;\">",
                       {"&quot;1", "a&amp;b", "http://h/i?q=&quot;x&quot;"}},
+        ChallengeCase{"RelativeToThePagesFolder",
+                      RandomInput + "1\">" + SeedInput + "s\"><img src=\"pics/../captcha.png?r=1&amp;t=s\">",
+                      {"1", "s", "http://h:8301/tool/captcha.png?r=1&t=s"}},
+        ChallengeCase{"AbsolutePath", RandomInput + "1\">" + SeedInput + "s\"><img src=\"/captcha.png\">",
+                      {"1", "s", "http://h:8301/captcha.png"}},
+        ChallengeCase{"SchemeRelative", RandomInput + "1\">" + SeedInput + "s\"><img src=\"//img.example/c.png\">",
+                      {"1", "s", "http://img.example/c.png"}},
+        ChallengeCase{"EmptySourceStaysEmpty", RandomInput + "1\">" + SeedInput + "s\"><img src=\"\">", {"1", "s", ""}},
         ChallengeCase{"NoMarkersAtAll", "<html>Please enter the characters in the image</html>", {"", "", ""}},
         ChallengeCase{"UnterminatedValue", RandomInput + "5f3a", {"", "", ""}}),
     [](const testing::TestParamInfo<ChallengeCase>& info) { return info.param.Name; });

@@ -60,7 +60,7 @@ void TfrmCaptcha::FormShow()
 
 void TfrmCaptcha::ReadChallenge()
 {
-    const SecurityChallenge challenge = ::ReadChallenge(FPageText);
+    const SecurityChallenge challenge = ::ReadChallenge(FPageText, FPageAddress);
     FRandom = challenge.Random;
     FSeed = challenge.Seed;
     FImageURL = challenge.ImageURL;

@@ -1,6 +1,8 @@
 #include "gui/dialogs/security_image_view.h"
 
+#include "core/web_address.h"
 #include "gui/dialogs/handler_edge.h"
+#include "net/ssl_session.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -9,6 +11,11 @@
 #include <QNetworkRequest>
 #include <QPixmap>
 #include <QSslConfiguration>
+
+#include <openssl/ssl.h>
+
+#include <fstream>
+#include <sstream>
 
 namespace {
 
@@ -45,10 +52,18 @@ void SecurityImageView::Navigate(const std::string& address)
     FAddress.clear();
     if (address.empty())
         return;
-    const QUrl url(QString::fromUtf8(address));
+    // Every byte beyond ASCII goes in as its "%XX": QUrl would read one that is not UTF-8
+    // as U+FFFD and ask the server for another address than the page gave.
+    const std::string encoded = PercentEncodeBytes(address);
+    const QUrl url = QUrl::fromEncoded(QByteArray(encoded.data(), static_cast<qsizetype>(encoded.size())),
+                                       QUrl::TolerantMode);
     if (!IsWebScheme(url))
         throw ENavigationRefused("The security image cannot be shown: only http and https addresses are loaded, not \"" +
                                  address + "\".");
+    // The program's client would not make an https connection without the authorities
+    // it was told to trust, and neither does the picture area.
+    if (url.scheme().toLower() == "https" && !FAuthorityProblem.empty())
+        throw ENavigationRefused(FAuthorityProblem);
     FAddress = url;
     Load();
 }
@@ -61,8 +76,23 @@ void SecurityImageView::Refresh()
 
 void SecurityImageView::TrustAuthorities(const std::string& pemFile)
 {
-    FAuthorities = pemFile.empty() ? QList<QSslCertificate>()
-                                   : QSslCertificate::fromPath(QString::fromUtf8(pemFile), QSsl::Pem);
+    FAuthorities.clear();
+    FAuthorityProblem.clear();
+    if (pemFile.empty())
+        return;
+    // The client's own check, so that a file it refuses is refused here in its words.
+    try {
+        SSL_CTX_free(NewClientContext(pemFile));
+    } catch (const std::exception& unusable) {
+        FAuthorityProblem = unusable.what();
+        return;
+    }
+    // Read by its bytes: a file name need not be UTF-8.
+    std::ifstream file(pemFile, std::ios::binary);
+    std::ostringstream pem;
+    pem << file.rdbuf();
+    const std::string bytes = pem.str();
+    FAuthorities = QSslCertificate::fromData(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())), QSsl::Pem);
 }
 
 bool SecurityImageView::HasPicture() const

@@ -29,13 +29,15 @@ public:
     // Starts loading the picture and returns at once; the picture shows when it has
     // arrived, and a load that fails leaves the area empty. An empty address clears the
     // area and loads nothing. Throws ENavigationRefused for any other scheme than http
-    // and https, leaving the area empty.
+    // and https, leaving the area empty. Each byte beyond ASCII is asked for as it is.
     void Navigate(const std::string& address);
     // Loads the current address again; nothing happens without one. Never throws.
     void Refresh();
     // Trusts the authorities of a PEM file besides the system's, as the program's own
     // client does with the settings' CAFile: a service whose certificate comes from them
-    // shows its picture over https too. A file without certificates adds none.
+    // shows its picture over https too. A file the client could not use (missing,
+    // unreadable, without a certificate) makes Navigate refuse https addresses with the
+    // client's own message. An empty name trusts the system's authorities alone.
     void TrustAuthorities(const std::string& pemFile);
 
     bool HasPicture() const;
@@ -56,4 +58,6 @@ private:
     QNetworkReply* FReply = nullptr;
     QUrl FAddress;
     QList<QSslCertificate> FAuthorities;
+    // Why the CA file cannot be used, in the client's words; empty when it can.
+    std::string FAuthorityProblem;
 };

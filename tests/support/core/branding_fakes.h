@@ -35,5 +35,11 @@ public:
 class RecordingOpener : public WebPageOpener {
 public:
     std::vector<std::string> Opened;
-    void Open(const std::string& address) override { Opened.push_back(address); }
+    // False stands for a desktop without a browser: the address is recorded all the same.
+    bool BrowserFound = true;
+    bool Open(const std::string& address) override
+    {
+        Opened.push_back(address);
+        return BrowserFound;
+    }
 };
