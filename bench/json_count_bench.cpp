@@ -1,0 +1,79 @@
+// Reading a result count out of a JSON page of 1 MB (target: under 10 ms): the count
+// stands after 1 MB of result items, so the whole page is walked, as in the worst case
+// of a real answer; the same with the count first (an answer read only as far as it
+// must be), and the 10,000 phrases of a 1 MB OpenSearch suggestion page.
+// Prints the figures (the quickest of several runs); asserts nothing.
+#include "util/json_reading.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+constexpr std::size_t PageBytes = 1000000;
+constexpr int Runs = 21;
+
+std::string Items()
+{
+    std::string items = "\"items\":[";
+    for (int i = 0; items.size() < PageBytes; ++i) {
+        items += (i ? "," : "");
+        items += "{\"kind\":\"customsearch#result\",\"title\":\"Golf clubs \\u00e9 " + std::to_string(i) +
+                 "\",\"link\":\"https://example.com/golf/" + std::to_string(i) +
+                 "\",\"snippet\":\"Cheap golf clubs, bags and balls \\\"on sale\\\" today.\",\"rank\":" +
+                 std::to_string(i) + ",\"score\":0." + std::to_string(i % 97) + "}";
+    }
+    return items + "]";
+}
+
+const std::string CountText = "\"searchInformation\":{\"searchTime\":0.42,\"totalResults\":\"1,234,567\"}";
+
+template <typename Work>
+double BestMilliseconds(Work work)
+{
+    double best = 1e9;
+    for (int run = 0; run < Runs; ++run) {
+        const auto start = std::chrono::steady_clock::now();
+        work();
+        best = std::min(best, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    }
+    return best;
+}
+
+} // namespace
+
+int main()
+{
+    const std::string last = "{\"kind\":\"customsearch#search\"," + Items() + "," + CountText + "}";
+    const std::string first = "{\"kind\":\"customsearch#search\"," + CountText + "," + Items() + "}";
+    std::string suggestions = "[\"golf\",[";
+    for (int i = 0; i < 10000; ++i)
+        suggestions += std::string(i ? "," : "") + "\"golf clubs for sale " + std::to_string(i) + std::string(70, 'x') + "\"";
+    suggestions += "]]";
+    const JsonPointer count = *JsonPointer::Parse("/searchInformation/totalResults");
+    const JsonPointer items = *JsonPointer::Parse("/1");
+    const JsonPointer itself = *JsonPointer::Parse("");
+
+    std::string read;
+    const double lastMs = BestMilliseconds([&] { read = ReadJsonCount(last, count); });
+    if (read != "1,234,567") {
+        std::fprintf(stderr, "read \"%s\", not the count\n", read.c_str());
+        return 1;
+    }
+    const double firstMs = BestMilliseconds([&] { read = ReadJsonCount(first, count); });
+    std::size_t rows = 0;
+    const double suggestMs = BestMilliseconds([&] { rows = ReadJsonSuggestions(suggestions, items, itself, {}).size(); });
+    if (rows != 10000) {
+        std::fprintf(stderr, "read %zu suggestions, not 10000\n", rows);
+        return 1;
+    }
+
+    std::printf("count after %.1f MB of items   %.2f ms   (target < 10 ms)\n", last.size() / 1e6, lastMs);
+    std::printf("count before the items         %.3f ms\n", firstMs);
+    std::printf("10,000 OpenSearch phrases, %.1f MB   %.2f ms\n", suggestions.size() / 1e6, suggestMs);
+    std::printf("TABLE|JSON count at the end of a 1 MB page (ms)|%.2f|||< 10\n", lastMs);
+    std::printf("TABLE|JSON suggestions, 1 MB page of 10,000 phrases (ms)|%.2f|||-\n", suggestMs);
+    return 0;
+}
