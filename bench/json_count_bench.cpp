@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <time.h>
 
 namespace {
 
@@ -30,14 +31,28 @@ std::string Items()
 
 const std::string CountText = "\"searchInformation\":{\"searchTime\":0.42,\"totalResults\":\"1,234,567\"}";
 
+double ThreadCpuMilliseconds()
+{
+    timespec now {};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
+}
+
+// The quickest run, in wall time; `cpu` gets that run's processor time, which a busy
+// machine does not inflate.
 template <typename Work>
-double BestMilliseconds(Work work)
+double BestMilliseconds(Work work, double& cpu)
 {
     double best = 1e9;
     for (int run = 0; run < Runs; ++run) {
+        const double cpuStart = ThreadCpuMilliseconds();
         const auto start = std::chrono::steady_clock::now();
         work();
-        best = std::min(best, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        const double wall = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        if (wall < best) {
+            best = wall;
+            cpu = ThreadCpuMilliseconds() - cpuStart;
+        }
     }
     return best;
 }
@@ -57,22 +72,28 @@ int main()
     const JsonPointer itself = *JsonPointer::Parse("");
 
     std::string read;
-    const double lastMs = BestMilliseconds([&] { read = ReadJsonCount(last, count); });
+    double lastCpu = 0;
+    double firstCpu = 0;
+    double suggestCpu = 0;
+    const double lastMs = BestMilliseconds([&] { read = ReadJsonCount(last, count); }, lastCpu);
     if (read != "1,234,567") {
         std::fprintf(stderr, "read \"%s\", not the count\n", read.c_str());
         return 1;
     }
-    const double firstMs = BestMilliseconds([&] { read = ReadJsonCount(first, count); });
+    const double firstMs = BestMilliseconds([&] { read = ReadJsonCount(first, count); }, firstCpu);
     std::size_t rows = 0;
-    const double suggestMs = BestMilliseconds([&] { rows = ReadJsonSuggestions(suggestions, items, itself, {}).size(); });
+    const double suggestMs =
+        BestMilliseconds([&] { rows = ReadJsonSuggestions(suggestions, items, itself, {}).size(); }, suggestCpu);
     if (rows != 10000) {
         std::fprintf(stderr, "read %zu suggestions, not 10000\n", rows);
         return 1;
     }
 
-    std::printf("count after %.1f MB of items   %.2f ms   (target < 10 ms)\n", last.size() / 1e6, lastMs);
-    std::printf("count before the items         %.3f ms\n", firstMs);
-    std::printf("10,000 OpenSearch phrases, %.1f MB   %.2f ms\n", suggestions.size() / 1e6, suggestMs);
+    std::printf("count after %.1f MB of items   %.2f ms (processor %.2f ms)   (target < 10 ms)\n", last.size() / 1e6,
+                lastMs, lastCpu);
+    std::printf("count before the items         %.3f ms (processor %.3f ms)\n", firstMs, firstCpu);
+    std::printf("10,000 OpenSearch phrases, %.1f MB   %.2f ms (processor %.2f ms)\n", suggestions.size() / 1e6,
+                suggestMs, suggestCpu);
     std::printf("TABLE|JSON count at the end of a 1 MB page (ms)|%.2f|||< 10\n", lastMs);
     std::printf("TABLE|JSON suggestions, 1 MB page of 10,000 phrases (ms)|%.2f|||-\n", suggestMs);
     return 0;

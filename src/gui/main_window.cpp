@@ -258,8 +258,9 @@ void TfrmMain::FormCreate()
 void TfrmMain::SizeColumns()
 {
     QHeaderView* header = lvwItems->horizontalHeader();
+    constexpr int FixedColumns = static_cast<int>(std::size(ColumnWidths));
     for (int column = 0; column < FKeywords.ColumnCount(); ++column)
-        header->resizeSection(column, column < 3 ? ColumnWidths[column] : EngineColumnWidth);
+        header->resizeSection(column, column < FixedColumns ? ColumnWidths[column] : EngineColumnWidth);
 }
 
 void TfrmMain::LoadSettings()

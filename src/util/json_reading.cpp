@@ -70,30 +70,44 @@ bool Continues(const JsonPointer& pointer, const Frame* parent, bool onParent, s
     return onParent && depth <= tokens.size() && TokenMatches(*parent, tokens[depth - 1]);
 }
 
-// The event side shared by both readers: frames, depth limit, element counting.
+// The event side shared by both readers: frames, depth limit, element counting. What a
+// scalar holds is only turned into a count when a reader asks, and a key is only kept
+// for a container on a pointer's path: the rest of the page is passed over as read.
 class Walk : public nlohmann::json_sax<Json> {
 public:
-    bool null() override { return Scalar(std::nullopt); }
-    bool boolean(bool) override { return Scalar(std::nullopt); }
-    bool number_integer(number_integer_t) override { return Scalar(std::nullopt); }
-    bool number_unsigned(number_unsigned_t value) override { return Scalar(std::to_string(value)); }
+    bool null() override { return Scalar(); }
+    bool boolean(bool) override { return Scalar(); }
+    bool number_integer(number_integer_t) override { return Scalar(); }
+    bool number_unsigned(number_unsigned_t value) override
+    {
+        FUnsigned = value;
+        FHasUnsigned = true;
+        const bool go = Scalar();
+        FHasUnsigned = false;
+        return go;
+    }
     bool number_float(number_float_t, const string_t& written) override
     {
         // A whole number too large for 64 bits arrives here with its digits intact.
-        return Scalar(AllDigits(written) ? std::optional<std::string>(written) : std::nullopt);
+        FWrittenNumber = &written;
+        const bool go = Scalar();
+        FWrittenNumber = nullptr;
+        return go;
     }
     bool string(string_t& value) override
     {
         FString = &value;
-        const bool go = Scalar(IsCountText(value) ? std::optional<std::string>(value) : std::nullopt);
+        const bool go = Scalar();
         FString = nullptr;
         return go;
     }
-    bool binary(binary_t&) override { return Scalar(std::nullopt); }
+    bool binary(binary_t&) override { return Scalar(); }
     bool start_object(std::size_t) override { return Open(false); }
     bool key(string_t& value) override
     {
-        FFrames.back().Key = std::move(value);
+        Frame& frame = FFrames.back();
+        if (frame.OnMain || frame.OnPhrase || frame.OnCount)
+            frame.Key.assign(value);
         return true;
     }
     bool end_object() override { return Close(); }
@@ -102,22 +116,33 @@ public:
     bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
 
 protected:
-    // A value begins: kind, and for a scalar its count text (if it is one). Return false to
-    // end the walk. For a container, fill `opened` with the pointer marks of its frame.
-    virtual bool Value(Kind kind, const std::optional<std::string>& count, Frame& opened) = 0;
-    // A container ends; `closed` is its frame, already removed.
-    virtual bool Closed(const Frame& closed) = 0;
+    // A value begins. Return false to end the walk. For a container, fill `opened` with
+    // the pointer marks of its frame.
+    virtual bool Value(Kind kind, Frame& opened) = 0;
+    // A container ends: `closed` is its frame, `depth` the depth it leaves.
+    virtual bool Closed(const Frame& closed, std::size_t depth) = 0;
 
     std::size_t Depth() const { return FFrames.size(); }
     const Frame* Parent() const { return FFrames.empty() ? nullptr : &FFrames.back(); }
     // The string being read, when the scalar is one.
     const std::string* StringValue() const { return FString; }
+    // The scalar being read as a count (see ReadJsonCount), when it is one.
+    std::optional<std::string> CountText() const
+    {
+        if (FHasUnsigned)
+            return std::to_string(FUnsigned);
+        if (FWrittenNumber && AllDigits(*FWrittenNumber) && FWrittenNumber->size() <= MaxCountTextLength)
+            return *FWrittenNumber;
+        if (FString && IsCountText(*FString))
+            return *FString;
+        return std::nullopt;
+    }
 
 private:
-    bool Scalar(const std::optional<std::string>& count)
+    bool Scalar()
     {
         Frame unused;
-        if (!Value(Kind::Scalar, count, unused))
+        if (!Value(Kind::Scalar, unused))
             return false;
         Advance();
         return true;
@@ -129,7 +154,7 @@ private:
             return false;
         Frame opened;
         opened.Array = array;
-        if (!Value(Kind::Container, std::nullopt, opened))
+        if (!Value(Kind::Container, opened))
             return false;
         FFrames.push_back(std::move(opened));
         return true;
@@ -137,10 +162,9 @@ private:
 
     bool Close()
     {
-        const Frame closed = std::move(FFrames.back());
-        FFrames.pop_back();
-        if (!Closed(closed))
+        if (!Closed(FFrames.back(), FFrames.size() - 1))
             return false;
+        FFrames.pop_back();
         Advance();
         return true;
     }
@@ -153,6 +177,9 @@ private:
 
     std::vector<Frame> FFrames;
     const std::string* FString = nullptr;
+    const std::string* FWrittenNumber = nullptr;
+    unsigned long long FUnsigned = 0;
+    bool FHasUnsigned = false;
 };
 
 bool RunWalk(std::string_view page, Walk& walk)
@@ -167,19 +194,19 @@ public:
     std::string Count;
 
 private:
-    bool Value(Kind kind, const std::optional<std::string>& count, Frame& opened) override
+    bool Value(Kind kind, Frame& opened) override
     {
         const std::size_t depth = Depth();
         const bool on = Continues(FPointer, Parent(), Parent() && Parent()->OnMain, depth);
         if (on && depth == FPointer.Tokens().size()) {
-            if (kind == Kind::Scalar && count)
-                Count = *count;
+            if (kind == Kind::Scalar)
+                Count = CountText().value_or(std::string());
             return false; // found: the rest of the page does not matter
         }
         opened.OnMain = on;
         return true;
     }
-    bool Closed(const Frame& closed) override
+    bool Closed(const Frame& closed, std::size_t) override
     {
         // The container the pointer leads through has ended without the value.
         return !closed.OnMain;
@@ -201,7 +228,7 @@ public:
 private:
     static constexpr std::size_t NoArray = static_cast<std::size_t>(-1);
 
-    bool Value(Kind kind, const std::optional<std::string>& count, Frame& opened) override
+    bool Value(Kind kind, Frame& opened) override
     {
         const std::size_t depth = Depth();
         if (FItemsDepth == NoArray) {
@@ -226,8 +253,8 @@ private:
         const bool onCount = FCount && Continues(*FCount, parent, parent && parent->OnCount, inItem);
         if (onPhrase && inItem == FPhrase.Tokens().size() && kind == Kind::Scalar && StringValue() && !FPhraseText)
             FPhraseText = *StringValue();
-        if (onCount && inItem == FCount->Tokens().size() && kind == Kind::Scalar && count && FCountText.empty())
-            FCountText = *count;
+        if (onCount && inItem == FCount->Tokens().size() && kind == Kind::Scalar && FCountText.empty())
+            FCountText = CountText().value_or(std::string());
         opened.OnPhrase = onPhrase;
         opened.OnCount = onCount;
         if (inItem == 0 && kind == Kind::Scalar)
@@ -235,13 +262,13 @@ private:
         return true;
     }
 
-    bool Closed(const Frame&) override
+    bool Closed(const Frame&, std::size_t depth) override
     {
         if (FItemsDepth == NoArray)
             return true;
-        if (Depth() == FItemsDepth)
+        if (depth == FItemsDepth)
             ItemEnded();
-        if (Depth() + 1 == FItemsDepth) {
+        if (depth + 1 == FItemsDepth) {
             Complete = true;
             return false; // the item array is read: the rest of the page does not matter
         }
