@@ -132,9 +132,15 @@ void KeywordList::SortByColumn(int column, bool ascending, const TextCollator& c
     } else {
         // Numbers are read once per row, not on every comparison.
         std::vector<int32_t> keys(FRows.size());
+        const int cell = column - 1;
+        const auto engine = static_cast<std::size_t>(cell - KeywordRow::FirstEngineCell);
         for (std::size_t i = 0; i < FRows.size(); ++i) {
             const KeywordRow& row = FRows[i];
-            keys[i] = NumberTextValue(column == 0 ? row.Caption : CellText(static_cast<int>(i), column - 1));
+            const std::string& text = column == 0                         ? row.Caption
+                                      : cell < KeywordRow::FirstEngineCell ? row.Cells[static_cast<std::size_t>(cell)]
+                                      : engine < row.EngineCells.size()    ? row.EngineCells[engine]
+                                                                           : NoText;
+            keys[i] = NumberTextValue(text);
         }
         order.resize(FRows.size());
         std::iota(order.begin(), order.end(), std::size_t{0});
