@@ -275,7 +275,7 @@ TEST_F(ProfileEnginesTest, EachEngineIsAskedInProfileOrderWithItsOwnRequest)
 TEST_F(ProfileEnginesTest, AnAnswerThatIsNotJsonEmptiesTheJsonCell)
 {
     list.SetCellText(0, 3, "old");
-    for (const std::string page : {std::string("<html>Forbidden: bad key</html>"), std::string(R"({"searchInformation":{"totalResults":{}}})"),
+    for (const std::string& page : {std::string("<html>Forbidden: bad key</html>"), std::string(R"({"searchInformation":{"totalResults":{}}})"),
                                    std::string(100000, '[')}) {
         jsonPage = page;
         GatherSearchCounts(list, host, engines, 1);

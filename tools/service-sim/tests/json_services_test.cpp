@@ -39,7 +39,7 @@ TEST(JsonCountApiTest, TheKeyInTheHeaderGetsGooglesFigureAsJson)
 TEST(JsonCountApiTest, AMissingOrWrongKeyGetsAPageThatIsNotJson)
 {
     const JsonCountApi api;
-    for (const std::string headers : {std::string(), std::string("X-Api-Key: wrong\r\n"),
+    for (const std::string& headers : {std::string(), std::string("X-Api-Key: wrong\r\n"),
                                       "X-Api-Key: " + std::string(SimApiKey) + "x\r\n"}) {
         const Response response = api.Respond(Get("/api/count?q=golf", headers), {});
         EXPECT_EQ(response.Body.rfind("<html>", 0), 0u) << headers;
