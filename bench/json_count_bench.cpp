@@ -2,6 +2,9 @@
 // stands after 1 MB of result items, so the whole page is walked, as in the worst case
 // of a real answer; the same with the count first (an answer read only as far as it
 // must be), and the 10,000 phrases of a 1 MB OpenSearch suggestion page.
+// Then a 64 MiB page of nested items with the count at its end, once: the time, and how
+// far the process's peak memory grew while reading it (the page is never built into a
+// tree, so the growth stays well below the page's own size).
 // Prints the figures (the quickest of several runs); asserts nothing.
 #include "util/json_reading.h"
 
@@ -9,6 +12,7 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <sys/resource.h>
 #include <time.h>
 
 namespace {
@@ -57,6 +61,13 @@ double BestMilliseconds(Work work, double& cpu)
     return best;
 }
 
+long PeakKilobytes()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
 } // namespace
 
 int main()
@@ -94,6 +105,23 @@ int main()
     std::printf("count before the items         %.3f ms (processor %.3f ms)\n", firstMs, firstCpu);
     std::printf("10,000 OpenSearch phrases, %.1f MB   %.2f ms (processor %.2f ms)\n", suggestions.size() / 1e6,
                 suggestMs, suggestCpu);
+    // Reserved at once, so that building the page does not leave a peak of its own.
+    std::string huge;
+    huge.reserve((64u << 20) + 4096);
+    huge = "{\"pages\":[";
+    const std::string item = "{\"a\":[1,2,{\"b\":\"text text text text\"}],\"c\":{\"d\":null,\"e\":12.5}},";
+    while (huge.size() < (64u << 20))
+        huge += item;
+    huge.back() = ']';
+    huge += "," + CountText + "}";
+    const long before = PeakKilobytes();
+    const auto start = std::chrono::steady_clock::now();
+    read = ReadJsonCount(huge, count);
+    const double hugeMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    const long grown = PeakKilobytes() - before;
+    std::printf("count after %.0f MiB of items   %.0f ms, peak memory grew %ld KB   (%s)\n", huge.size() / 1048576.0,
+                hugeMs, grown, read == "1,234,567" ? "read" : "NOT read");
+
     std::printf("TABLE|JSON count at the end of a 1 MB page (ms)|%.2f|||< 10\n", lastMs);
     std::printf("TABLE|JSON suggestions, 1 MB page of 10,000 phrases (ms)|%.2f|||-\n", suggestMs);
     return 0;
