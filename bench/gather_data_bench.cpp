@@ -8,7 +8,12 @@
 // does not fall on one side only; the best round of each is compared. It also measures
 // how long a written cell waits for the table to paint it.
 //
-// usage: gather_data_bench [keywords] [rounds]
+// With a profile the same run goes through the engines it describes: "written" is the
+// built-in profile written out (examples/profiles/builtin.ini), "json" the simulator's
+// JSON profile (its Google page and its JSON count API, which wants a key in a header;
+// curl sends the same header).
+//
+// usage: gather_data_bench [keywords] [rounds] [builtin|written|json]
 #include "core/file_system.h"
 #include "core/result_counts.h"
 #include "gui/application.h"
@@ -41,11 +46,13 @@ double Seconds(Clock::time_point start)
 }
 
 // curl, one process for all URLs, each request on a connection of its own.
-double CurlSeconds(const std::vector<std::string>& urls)
+double CurlSeconds(const std::vector<std::string>& urls, const std::string& header)
 {
     const std::string config = "/tmp/talvira-gather-bench-curl.txt";
     {
         std::ofstream out(config);
+        if (!header.empty())
+            out << "header = \"" << header << "\"\n";
         for (const std::string& url : urls)
             out << "url = \"" << url << "\"\noutput = \"/dev/null\"\n";
     }
@@ -106,13 +113,25 @@ int main(int argc, char** argv)
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     const int keywords = argc > 1 ? std::atoi(argv[1]) : 300;
     const int rounds = argc > 2 ? std::atoi(argv[2]) : 5;
+    const std::string profile = argc > 3 ? argv[3] : "builtin";
+    std::string profileLine;
+    std::string curlHeader;
+    if (profile == "written") {
+        profileLine = "Profile=" TALVIRA_EXAMPLE_PROFILES "/builtin.ini\n";
+    } else if (profile == "json") {
+        profileLine = "Profile=" TALVIRA_EXAMPLE_PROFILES "/simulator-json.ini\n";
+        curlHeader = "X-Api-Key: sim-4f2a9c";
+    } else if (profile != "builtin") {
+        std::fprintf(stderr, "profile must be builtin, written or json\n");
+        return 2;
+    }
     TalviraApplication application(argc, argv);
     ApplyDefaultSkin(application);
 
     SimulatorProcess simulator;
     const std::string settings = ExecutableDirectory() + "dbconfig.dat";
     std::ofstream(settings) << "[Services]\nGoogleURL=" << simulator.Root() << "\nYahooURL=" << simulator.Root()
-                            << "\nMsnURL=" << simulator.Root() << "\n";
+                            << "\nMsnURL=" << simulator.Root() << "\n" << profileLine;
 
     TfrmMain window;
     window.show();
@@ -121,8 +140,8 @@ int main(int argc, char** argv)
     for (int i = 0; i < keywords; ++i) {
         const std::string keyword = "keyword " + std::to_string(i) + " golf";
         window.Keywords().AppendRow(i + 1, keyword, "");
-        for (const SearchEngine& engine : SearchEngines)
-            urls.push_back(SearchRequestURL(engine, window.Services(), keyword, 0));
+        for (const EngineProfile& engine : window.Profile().Engines)
+            urls.push_back(SearchRequestURL(engine, keyword, 0));
     }
     CellPaintWatch watch(*window.findChild<QTableView*>("lvwItems"));
 
@@ -131,8 +150,8 @@ int main(int argc, char** argv)
     int filled = 0;
     for (int round = 0; round < rounds; ++round) {
         for (int row = 0; row < window.Keywords().CountRows(); ++row)
-            for (const SearchEngine& engine : SearchEngines)
-                window.Keywords().SetCellText(row, engine.Cell, "");
+            for (int cell = KeywordRow::FirstEngineCell; cell < window.Keywords().CellCount(); ++cell)
+                window.Keywords().SetCellText(row, cell, "");
         QApplication::processEvents();
 
         // The search type dialog, answered Ok as soon as it shows.
@@ -153,9 +172,9 @@ int main(int argc, char** argv)
 
         filled = 0;
         for (int row = 0; row < window.Keywords().CountRows(); ++row)
-            for (const SearchEngine& engine : SearchEngines)
-                filled += window.Keywords().CellText(row, engine.Cell).empty() ? 0 : 1;
-        curlRuns.push_back(CurlSeconds(urls));
+            for (int cell = KeywordRow::FirstEngineCell; cell < window.Keywords().CellCount(); ++cell)
+                filled += window.Keywords().CellText(row, cell).empty() ? 0 : 1;
+        curlRuns.push_back(CurlSeconds(urls, curlHeader));
     }
     std::remove(settings.c_str());
 
@@ -170,6 +189,7 @@ int main(int argc, char** argv)
     };
 
     std::printf("display                    %s\n", qPrintable(QGuiApplication::platformName()));
+    std::printf("profile                    %s (%zu engines)\n", profile.c_str(), window.Profile().Engines.size());
     std::printf("fetches per round          %zu (cells filled: %d), %d rounds\n", urls.size(), filled, rounds);
     std::printf("Gather Data, best round    %.3f s, %.0f fetches/s (median round %.0f/s)\n", gather, fetches / gather,
                 fetches / sortedGather[sortedGather.size() / 2]);
@@ -182,9 +202,10 @@ int main(int argc, char** argv)
     std::printf("cell written -> painted    median %.1f ms, 99%% %.1f ms, max %.1f ms   (target < 50 ms)\n",
                 percentile(0.5), percentile(0.99), delays.empty() ? 0.0 : delays.back());
     // For the table script: name, our figure, curl's, ratio.
-    std::printf("TABLE|Gather Data through the window on %s (fetches/s)|%.0f|%.0f|%.2f|>= 0.50\n",
+    std::printf("TABLE|Gather Data, %s profile, on %s (fetches/s)|%.0f|%.0f|%.2f|>= 0.50\n", profile.c_str(),
                 qPrintable(QGuiApplication::platformName()), fetches / gather, curl > 0 ? fetches / curl : 0.0,
                 curl > 0 ? curl / gather : 0.0);
-    std::printf("TABLE|Cell written by a run to painted, max (ms)|%.1f|||< 50\n", delays.empty() ? 0.0 : delays.back());
+    std::printf("TABLE|Cell written by a run to painted, %s profile, max (ms)|%.1f|||< 50\n", profile.c_str(),
+                delays.empty() ? 0.0 : delays.back());
     return 0;
 }

@@ -103,6 +103,7 @@ int main(int argc, char** argv)
     TfrmMain window;
     window.show();
     QCoreApplication::processEvents();
+    const SuggestProfile source = *window.Profile().Suggest;
     auto* table = window.findChild<QTableView*>("lvwItems");
     auto* rowCount = window.findChild<QLabel*>("SecondStatusPanel");
     PaintCounter paints;
@@ -119,7 +120,7 @@ int main(int argc, char** argv)
         {
             KeywordList list;
             NoStatus status;
-            bare.push_back(Milliseconds([&] { ParseSuggestions(page, list, status); }));
+            bare.push_back(Milliseconds([&] { ParseSuggestions(source, page, list, status); }));
             if (list.CountRows() != Rows) {
                 std::fprintf(stderr, "read %d rows, not %d\n", list.CountRows(), Rows);
                 return 1;
@@ -129,7 +130,7 @@ int main(int argc, char** argv)
         window.Keywords().ClearRows();
         QCoreApplication::processEvents();
         paints.Paints = 0;
-        through.push_back(Milliseconds([&] { ParseSuggestions(page, window.Keywords(), window); }));
+        through.push_back(Milliseconds([&] { ParseSuggestions(source, page, window.Keywords(), window); }));
         paintsWhileReading = std::max(paintsWhileReading, paints.Paints);
         paints.Paints = 0;
         // The window coalesces its repaints: the rows show at the next one it lets through.

@@ -34,24 +34,25 @@ std::string WithoutQuotes(std::string value)
 // The whole file, or nothing when it is missing, unreadable or not a regular file. It
 // is opened without waiting, so a FIFO or a device of that name cannot hold start-up,
 // and its kind is checked on the open file, not on the name.
-std::string RegularFileText(const std::string& fileName)
+std::optional<std::string> RegularFileText(const std::string& fileName)
 {
     const int handle = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (handle < 0)
-        return {};
-    std::string text;
+        return std::nullopt;
+    std::optional<std::string> text;
     struct stat info {};
     if (::fstat(handle, &info) == 0 && S_ISREG(info.st_mode)) {
+        text.emplace();
         char block[65536];
         for (;;) {
             const ssize_t n = ::read(handle, block, sizeof block);
             if (n < 0 && errno == EINTR)
                 continue;
             if (n < 0)
-                text.clear(); // half a settings file is no settings file
+                text.reset(); // half a settings file is no settings file
             if (n <= 0)
                 break;
-            text.append(block, static_cast<std::size_t>(n));
+            text->append(block, static_cast<std::size_t>(n));
         }
     }
     ::close(handle);
@@ -62,7 +63,15 @@ std::string RegularFileText(const std::string& fileName)
 
 IniFile::IniFile(const std::string& fileName)
 {
-    Parse(RegularFileText(fileName));
+    Parse(RegularFileText(fileName).value_or(std::string()));
+}
+
+std::optional<IniFile> IniFile::TryRead(const std::string& fileName)
+{
+    const std::optional<std::string> text = RegularFileText(fileName);
+    if (!text)
+        return std::nullopt;
+    return FromText(*text);
 }
 
 IniFile IniFile::FromText(const std::string& text)
@@ -89,6 +98,7 @@ void IniFile::Parse(const std::string& text)
             const auto close = trimmed.find(']');
             section = Trimmed(trimmed.substr(1, close == std::string::npos ? std::string::npos : close - 1));
             inSection = true;
+            FSections.push_back(section);
             continue;
         }
         const auto equals = trimmed.find('=');
@@ -107,4 +117,12 @@ std::string IniFile::ReadString(const std::string& section, const std::string& k
         if (SameName(entry.Section, section) && SameName(entry.Key, key))
             return entry.Value;
     return {};
+}
+
+bool IniFile::HasSection(const std::string& section) const
+{
+    for (const std::string& name : FSections)
+        if (SameName(name, section))
+            return true;
+    return false;
 }

@@ -4,6 +4,7 @@
 // or key reading as the empty text.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,7 +17,13 @@ public:
     // byte-order mark is skipped.
     explicit IniFile(const std::string& fileName);
 
+    // Reads the file like the constructor, but tells a file that could not be read (or is
+    // not a regular file) apart from an empty one: nothing for the former.
+    static std::optional<IniFile> TryRead(const std::string& fileName);
+
     std::string ReadString(const std::string& section, const std::string& key) const;
+    // Whether a line "[section]" opens that section, keys or not.
+    bool HasSection(const std::string& section) const;
 
     // Parses settings text directly, for callers that already hold the bytes.
     static IniFile FromText(const std::string& text);
@@ -31,4 +38,5 @@ private:
         std::string Value;
     };
     std::vector<Entry> FEntries; // in file order; the first match wins
+    std::vector<std::string> FSections;
 };

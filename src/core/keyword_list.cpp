@@ -6,9 +6,43 @@
 #include <numeric>
 #include <stdexcept>
 
+namespace {
+
+const std::string ColumnsBeforeEngines[] = {"No", "Keywords", "Searches"};
+const std::string NoText;
+
+} // namespace
+
+KeywordList::KeywordList() : FEngineNames{"Google", "Yahoo", "Msn"} {}
+
+void KeywordList::SetEngineNames(std::vector<std::string> names)
+{
+    if (FObserver)
+        FObserver->RowsAboutToBeReordered();
+    FEngineNames = std::move(names);
+    for (KeywordRow& row : FRows)
+        if (row.EngineCells.size() > FEngineNames.size())
+            row.EngineCells.resize(FEngineNames.size());
+    if (FObserver)
+        FObserver->RowsReordered();
+}
+
+const std::string& KeywordList::ColumnCaption(int column) const
+{
+    if (column >= 0 && column < 3)
+        return ColumnsBeforeEngines[column];
+    return FEngineNames.at(static_cast<std::size_t>(column - 3));
+}
+
 const std::string& KeywordList::CellText(int row, int cell) const
 {
-    return FRows.at(Index(row)).Cells.at(static_cast<std::size_t>(cell));
+    const KeywordRow& held = FRows.at(Index(row));
+    if (cell >= 0 && cell < KeywordRow::FirstEngineCell)
+        return held.Cells[static_cast<std::size_t>(cell)];
+    if (cell < 0 || cell >= CellCount())
+        throw std::out_of_range("cell index out of range");
+    const auto engine = static_cast<std::size_t>(cell - KeywordRow::FirstEngineCell);
+    return engine < held.EngineCells.size() ? held.EngineCells[engine] : NoText;
 }
 
 void KeywordList::AppendRow(int number, std::string keywords, std::string searches)
@@ -26,7 +60,16 @@ void KeywordList::AppendRow(int number, std::string keywords, std::string search
 
 void KeywordList::SetCellText(int row, int cell, std::string text)
 {
-    FRows.at(Index(row)).Cells.at(static_cast<std::size_t>(cell)) = std::move(text);
+    KeywordRow& held = FRows.at(Index(row));
+    if (cell >= 0 && cell < KeywordRow::FirstEngineCell) {
+        held.Cells[static_cast<std::size_t>(cell)] = std::move(text);
+    } else {
+        if (cell < 0 || cell >= CellCount())
+            throw std::out_of_range("cell index out of range");
+        if (held.EngineCells.empty())
+            held.EngineCells.resize(FEngineNames.size());
+        held.EngineCells[static_cast<std::size_t>(cell - KeywordRow::FirstEngineCell)] = std::move(text);
+    }
     if (FObserver)
         FObserver->RowChanged(row, cell + 1, cell + 1);
 }
@@ -77,6 +120,8 @@ void KeywordList::ClearRows()
 
 void KeywordList::SortByColumn(int column, bool ascending, const TextCollator& collator)
 {
+    if (column < 0 || column >= ColumnCount())
+        throw std::out_of_range("column index out of range");
     std::vector<std::size_t> order;
     if (column == 1) {
         std::vector<const std::string*> texts;
@@ -87,9 +132,15 @@ void KeywordList::SortByColumn(int column, bool ascending, const TextCollator& c
     } else {
         // Numbers are read once per row, not on every comparison.
         std::vector<int32_t> keys(FRows.size());
+        const int cell = column - 1;
+        const auto engine = static_cast<std::size_t>(cell - KeywordRow::FirstEngineCell);
         for (std::size_t i = 0; i < FRows.size(); ++i) {
             const KeywordRow& row = FRows[i];
-            keys[i] = NumberTextValue(column == 0 ? row.Caption : row.Cells.at(static_cast<std::size_t>(column - 1)));
+            const std::string& text = column == 0                         ? row.Caption
+                                      : cell < KeywordRow::FirstEngineCell ? row.Cells[static_cast<std::size_t>(cell)]
+                                      : engine < row.EngineCells.size()    ? row.EngineCells[engine]
+                                                                           : NoText;
+            keys[i] = NumberTextValue(text);
         }
         order.resize(FRows.size());
         std::iota(order.begin(), order.end(), std::size_t{0});

@@ -12,11 +12,16 @@
 class TextCollator;
 
 struct KeywordRow {
+    // Cells 2 on hold the counts of the engines, one per engine in profile order;
+    // Google, Yahoo and Msn are those of the built-in profile.
     enum Cell { Keywords, Searches, Google, Yahoo, Msn };
-    static constexpr int CellCount = 5;
+    static constexpr int FirstEngineCell = Google;
 
-    std::string Caption;                      // column "No": the number given when added
-    std::array<std::string, CellCount> Cells; // columns 1..5
+    std::string Caption;               // column "No": the number given when added
+    std::array<std::string, 2> Cells;  // columns 1 and 2: Keywords, Searches
+    // The engine columns; left empty until a count is written, so that a large list of
+    // keywords not yet gathered costs no more than its keywords.
+    std::vector<std::string> EngineCells;
     bool Ticked = false;
 };
 
@@ -28,21 +33,31 @@ public:
     virtual void RowsAppended() = 0;
     virtual void RowAboutToBeDeleted(int row) = 0;
     virtual void RowDeleted() = 0;
-    virtual void RowsAboutToBeReordered() = 0; // clearing, sorting, deleting the ticked rows
+    virtual void RowsAboutToBeReordered() = 0; // clearing, sorting, deleting the ticked rows, new columns
     virtual void RowsReordered() = 0;
     virtual void RowChanged(int row, int firstColumn, int lastColumn) = 0;
 };
 
 class KeywordList {
 public:
-    static constexpr int ColumnCount = 1 + KeywordRow::CellCount;
-    static constexpr const char* ColumnCaptions[ColumnCount] = {"No", "Keywords", "Searches", "Google", "Yahoo", "Msn"};
+    // The built-in profile's engines, until SetEngineNames says otherwise.
+    KeywordList();
+
+    // One count column per engine, captioned with its name, after No, Keywords and
+    // Searches. Rows already listed keep the counts of the engines that stay in place.
+    void SetEngineNames(std::vector<std::string> names);
+    int EngineCount() const { return static_cast<int>(FEngineNames.size()); }
+    // Cells per row (Keywords, Searches and the engines) and columns (No and the cells).
+    int CellCount() const { return KeywordRow::FirstEngineCell + EngineCount(); }
+    int ColumnCount() const { return 1 + CellCount(); }
+    const std::string& ColumnCaption(int column) const;
 
     void SetObserver(KeywordListObserver* observer) { FObserver = observer; }
 
     void AppendRow(int number, std::string keywords, std::string searches);
     int CountRows() const { return static_cast<int>(FRows.size()); }
     const std::string& RowCaption(int row) const { return FRows.at(Index(row)).Caption; }
+    // Cell index 0 to CellCount() - 1.
     const std::string& CellText(int row, int cell) const;
     void SetCellText(int row, int cell, std::string text);
     bool IsRowTicked(int row) const { return FRows.at(Index(row)).Ticked; }
@@ -52,7 +67,7 @@ public:
     // change for the view however many rows go. Returns how many went.
     int DeleteTickedRows();
     void ClearRows();
-    // Reorders the rows once, stably, by CompareRows for that column (0 to 5).
+    // Reorders the rows once, stably, by CompareRows for that column (0 to ColumnCount() - 1).
     void SortByColumn(int column, bool ascending, const TextCollator& collator);
 
     // Announces `count` rows about to be appended as one change, so that a large import
@@ -79,6 +94,7 @@ private:
     static std::vector<std::size_t> StableOrderOfRanks(const std::vector<uint32_t>& ranks, bool ascending);
 
     std::vector<KeywordRow> FRows;
+    std::vector<std::string> FEngineNames;
     KeywordListObserver* FObserver = nullptr;
     bool FInBatch = false;
 };

@@ -1,52 +1,56 @@
 #include "core/result_counts.h"
 
 #include "util/html_text.h"
+#include "util/json_reading.h"
 
-const SearchEngine SearchEngines[3] = {
-    {"Google", KeywordRow::Google, &ServiceAddresses::GoogleURL, "/search?q=", "<font size=-1>Results", "of about <b>",
-     "</b>"},
-    {"Yahoo", KeywordRow::Yahoo, &ServiceAddresses::YahooURL, "/search?p=", "\"infotext\">", "of ", " for "},
-    {"MSN", KeywordRow::Msn, &ServiceAddresses::MsnURL, "/results.aspx?q=", "<span id=\"count\">", " of ",
-     "</span>"},
-};
+#include <algorithm>
 
-std::string QuoteText(int searchMode)
+std::string SearchRequestURL(const EngineProfile& engine, const std::string& keyword, int searchMode)
 {
-    return searchMode == 0 ? "%22" : "";
+    return (searchMode == 0 ? engine.Precise : engine.Broad).Expand(TemplateValues::ForKeyword(keyword));
 }
 
-std::string SearchRequestURL(const SearchEngine& engine, const ServiceAddresses& roots, const std::string& keyword,
-                             int searchMode)
+std::vector<std::string> SearchRequestHeaders(const EngineProfile& engine, const std::string& keyword)
 {
-    std::string plussed = keyword;
-    for (char& c : plussed)
-        if (c == ' ')
-            c = '+';
-    const std::string quote = QuoteText(searchMode);
-    return roots.*engine.Root + engine.Path + quote + plussed + quote;
+    std::vector<std::string> lines;
+    lines.reserve(engine.Headers.size());
+    for (const RequestTemplate& header : engine.Headers)
+        lines.push_back(header.ExpandHeader(TemplateValues::ForKeyword(keyword)));
+    return lines;
 }
 
-std::string ReadResultCount(const SearchEngine& engine, const std::string& page)
+std::string ReadResultCount(const EngineProfile& engine, const std::string& page)
 {
+    if (engine.Format == PageFormat::Json)
+        return ReadJsonCount(page, engine.Count);
     std::string_view working = page;
-    CutBetween(working, engine.SkipMarker, engine.ValueStart);
-    return CutBetween(working, engine.ValueStart, engine.ValueEnd);
+    CutBetween(working, engine.Skip, engine.Start);
+    return CutBetween(working, engine.Start, engine.End);
 }
 
-void GatherSearchCounts(KeywordList& list, GatherHost& host, const ServiceAddresses& roots, int searchMode)
+void GatherSearchCounts(KeywordList& list, GatherHost& host, const std::vector<EngineProfile>& engines,
+                        int searchMode)
 {
     const int rows = list.CountRows();
+    // The table's columns follow the profile; should they not (yet), only the engines
+    // that have a column are asked.
+    const std::size_t asked = std::min(engines.size(), static_cast<std::size_t>(list.EngineCount()));
     for (int row = 0; row < rows; ++row) {
         if (host.StopRequested() || row >= list.CountRows())
             return;
-        for (const SearchEngine& engine : SearchEngines) {
-            const std::string url = SearchRequestURL(engine, roots, list.CellText(row, KeywordRow::Keywords), searchMode);
+        for (std::size_t e = 0; e < asked; ++e) {
+            const EngineProfile& engine = engines[e];
+            const std::string& keyword = list.CellText(row, KeywordRow::Keywords);
+            const std::string url = SearchRequestURL(engine, keyword, searchMode);
             std::string page;
             // A failure sets the stop flag, so the next engines return at once without a
             // request and the run ends at the next row.
-            if (!host.FetchPage(url, page))
+            const bool fetched = engine.Headers.empty()
+                                     ? host.FetchPage(url, page)
+                                     : host.FetchPageWith(url, SearchRequestHeaders(engine, keyword), page);
+            if (!fetched)
                 continue;
-            list.SetCellText(row, engine.Cell, ReadResultCount(engine, page));
+            list.SetCellText(row, KeywordRow::FirstEngineCell + static_cast<int>(e), ReadResultCount(engine, page));
             host.PumpMessages();
             if (host.StopRequested())
                 return;

@@ -1,36 +1,22 @@
-// "Gather Data": for every keyword, one request to each of the three search engines and
-// the result count cut out of each answer.
+// "Gather Data": for every keyword, one request to each engine of the service profile
+// and the result count read out of each answer.
 #pragma once
 
-#include "config/service_addresses.h"
 #include "core/keyword_list.h"
+#include "core/service_profile.h"
 
-#include <functional>
 #include <string>
+#include <vector>
 
-struct SearchEngine {
-    const char* Name;
-    int Cell;                                  // the row cell the count goes into
-    std::string ServiceAddresses::*Root;       // the engine's root address
-    const char* Path;                          // followed by Q + keyword + Q
-    const char* SkipMarker;
-    const char* ValueStart;
-    const char* ValueEnd;
-};
+// The engine's request for a keyword in a search mode: Precise for 0, Broad for 1.
+std::string SearchRequestURL(const EngineProfile& engine, const std::string& keyword, int searchMode);
+// Its extra header lines, placeholders filled in.
+std::vector<std::string> SearchRequestHeaders(const EngineProfile& engine, const std::string& keyword);
 
-// Google, Yahoo and MSN, in the order they are asked.
-extern const SearchEngine SearchEngines[3];
-
-// "%22" around the keyword for a precise search (mode 0), nothing for a broad one.
-std::string QuoteText(int searchMode);
-
-// The engine's request for a keyword: its spaces become "+", nothing else changes.
-std::string SearchRequestURL(const SearchEngine& engine, const ServiceAddresses& roots, const std::string& keyword,
-                             int searchMode);
-
-// The count as the page writes it: the text between the value markers after the skip
-// marker (or anywhere, when the page has no skip marker); empty when not found.
-std::string ReadResultCount(const SearchEngine& engine, const std::string& page);
+// The count as the page writes it, empty when not found. Markers: the text between the
+// value markers after the skip marker (or anywhere, when the page has no skip marker).
+// JSON: the value at the engine's pointer (see ReadJsonCount).
+std::string ReadResultCount(const EngineProfile& engine, const std::string& page);
 
 // What a run needs from the window.
 class GatherHost {
@@ -38,12 +24,16 @@ public:
     virtual ~GatherHost() = default;
     // The one road to the network; false when the fetch failed or was stopped.
     virtual bool FetchPage(const std::string& url, std::string& page) = 0;
+    // The same, sending extra header lines with the request (and with none of its
+    // redirects to another host). Only engines with header lines use it.
+    virtual bool FetchPageWith(const std::string& url, const std::vector<std::string>& headers, std::string& page) = 0;
     virtual bool StopRequested() const = 0;
     // Handles the waiting window messages (a Stop click among them).
     virtual void PumpMessages() = 0;
 };
 
 // Walks the rows counted at the start, in table order, ticked or not, asking each
-// engine in turn and writing each count as it arrives. A failed fetch leaves its cell
-// and ends the run; so does a stop.
-void GatherSearchCounts(KeywordList& list, GatherHost& host, const ServiceAddresses& roots, int searchMode);
+// engine in profile order and writing each count into that engine's cell as it arrives.
+// A failed fetch leaves its cell and ends the run; so does a stop.
+void GatherSearchCounts(KeywordList& list, GatherHost& host, const std::vector<EngineProfile>& engines,
+                        int searchMode);

@@ -101,12 +101,12 @@ std::string ResultsCsvText(const KeywordList& list)
 {
     std::string text;
     text.reserve(static_cast<std::size_t>(list.CountRows() + 1) * 64);
-    for (int column = 0; column < KeywordList::ColumnCount; ++column)
-        AppendField(text, KeywordList::ColumnCaptions[column], column == 0);
+    for (int column = 0; column < list.ColumnCount(); ++column)
+        AppendField(text, list.ColumnCaption(column), column == 0);
     text += "\r\n";
     for (int row = 0; row < list.CountRows(); ++row) {
         AppendField(text, list.RowCaption(row), true);
-        for (int cell = 0; cell < KeywordRow::CellCount; ++cell)
+        for (int cell = 0; cell < list.CellCount(); ++cell)
             AppendField(text, list.CellText(row, cell), false);
         text += "\r\n";
     }

@@ -10,7 +10,8 @@
 
 // Every field in double quotes (a quote inside a field doubled), fields separated by
 // commas, CR LF after every line; first the column captions, then every row in the
-// order shown: its number and its five cells, bytes as the cells hold them.
+// order shown: its number and its cells (Keywords, Searches, one per engine), bytes as
+// the cells hold them.
 std::string ResultsCsvText(const KeywordList& list);
 
 // ".csv" is added unless the name already ends in ".csv" in any letter case.

@@ -19,7 +19,7 @@ int KeywordTableModel::rowCount(const QModelIndex& parent) const
 
 int KeywordTableModel::columnCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : KeywordList::ColumnCount;
+    return parent.isValid() ? 0 : FList.ColumnCount();
 }
 
 QVariant KeywordTableModel::data(const QModelIndex& index, int role) const
@@ -52,10 +52,11 @@ bool KeywordTableModel::setData(const QModelIndex& index, const QVariant& value,
 
 QVariant KeywordTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || section < 0 || section >= KeywordList::ColumnCount)
+    if (orientation != Qt::Horizontal || section < 0 || section >= FList.ColumnCount())
         return {};
+    // An engine's name comes from a profile file: shown as text, never as markup.
     if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
-        return QString::fromLatin1(KeywordList::ColumnCaptions[section]);
+        return CellDisplayText(FList.ColumnCaption(section));
     return {};
 }
 

@@ -7,6 +7,7 @@
 #include "core/keyword_commands.h"
 #include "core/keyword_entry.h"
 #include "core/results_export.h"
+#include "core/service_profile_reader.h"
 #include "gui/click_series.h"
 #include "gui/dialogs/add_keywords_dialog.h"
 #include "gui/dialogs/captcha_dialog.h"
@@ -43,7 +44,9 @@ namespace {
 
 constexpr int ClientWidth = 747;
 constexpr int ClientHeight = 455;
-constexpr int ColumnWidths[KeywordList::ColumnCount] = {49, 132, 132, 104, 104, 104};
+// No, Keywords, Searches; every engine column after them is EngineColumnWidth wide.
+constexpr int ColumnWidths[] = {49, 132, 132};
+constexpr int EngineColumnWidth = 104;
 const char* const InitialLinkCaption = "Google";
 const char* const InitialLinkURL = "http://www.google.com/";
 // How long a blocking wait of the HTTP client goes without a message pump. Repaints are
@@ -184,8 +187,7 @@ void TfrmMain::CreateTable()
     header->setHighlightSections(false);
     header->setStretchLastSection(false);
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    for (int column = 0; column < KeywordList::ColumnCount; ++column)
-        header->resizeSection(column, ColumnWidths[column]);
+    SizeColumns();
     connect(header, &QHeaderView::sectionClicked, this,
             AtHandlerEdge<int>([this](int column) { lvwItemsColumnClick(column); }));
     fill->addWidget(lvwItems);
@@ -242,6 +244,8 @@ void TfrmMain::FormCreate()
     gifBanner->setGeometry(imgBanner->geometry());
     FSort.SortColumn = -1;
     FSort.SortAscending = true;
+    // Until the settings load, the built-in services with their public roots.
+    FProfile = BuiltInProfile({IniFile::FromText({}), FServices});
     // LoadSettings runs as the first event of the message loop, where an error (a banner,
     // skin or icon that cannot be loaded) reaches the top-level error box instead of
     // ending the program, and the window opens all the same.
@@ -254,6 +258,14 @@ void TfrmMain::FormCreate()
     FPageFetch = std::make_unique<PageFetch>(IdHTTP1, *this, FStopRequested, FScratchPage.Name());
 }
 
+void TfrmMain::SizeColumns()
+{
+    QHeaderView* header = lvwItems->horizontalHeader();
+    constexpr int FixedColumns = static_cast<int>(std::size(ColumnWidths));
+    for (int column = 0; column < FKeywords.ColumnCount(); ++column)
+        header->resizeSection(column, column < FixedColumns ? ColumnWidths[column] : EngineColumnWidth);
+}
+
 void TfrmMain::LoadSettings()
 {
     const IniFile settings(FSettingsFile);
@@ -262,7 +274,9 @@ void TfrmMain::LoadSettings()
     FPageFetch->UseProxies(FProxies.get());
     RoutePicturesThroughProxy(FProxies->Settings());
     FSecureHandler->CAFile = FServices.CAFile;
-    const std::vector<std::string> failures = LoadBranding(FSettingsFile, FFolder, *FRandom, *this, FBranding);
+    std::vector<std::string> failures = LoadProfile(settings);
+    for (std::string& failure : LoadBranding(FSettingsFile, FFolder, *FRandom, *this, FBranding))
+        failures.push_back(std::move(failure));
     // The window is already shown: the banner is centred in its strip as it is now.
     layout()->activate();
     CentreBanner();
@@ -466,7 +480,7 @@ void TfrmMain::btnGatherDataClick()
             Window.SetColumnClick(true);
         }
     } backToIdle{*this};
-    GatherSearchCounts(FKeywords, *this, FServices, FSearchMode);
+    GatherSearchCounts(FKeywords, *this, FProfile.Engines, FSearchMode);
 }
 
 void TfrmMain::StopGatherData()
@@ -517,7 +531,7 @@ void TfrmMain::btnGatherKeywordClick()
     if (!run)
         return; // another command runs: this click slipped through one of its pumps
     FStopRequested = false;
-    GatherKeywords(FMainKeywordText, FServices.SuggestURL, FKeywords, *this, *this, *this);
+    GatherKeywords(FMainKeywordText, FProfile.Suggest, FKeywords, *this, *this, *this);
 }
 
 ChallengeAnswer TfrmMain::AnswerChallenge(const std::string& challengePage)

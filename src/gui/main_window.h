@@ -13,6 +13,7 @@
 #include "core/proxy_rotation.h"
 #include "core/scratch_page_file.h"
 #include "core/result_counts.h"
+#include "core/service_profile.h"
 #include "core/user_interface.h"
 #include "core/web_pages.h"
 #include "gui/dialogs/save_dialog.h"
@@ -39,6 +40,7 @@ class BannerPicture;
 class AnimatedBanner;
 class TIdSSLIOHandlerSocket;
 class StatusBar;
+class IniFile;
 
 // Where the window finds its settings file and the files it names, where its file
 // dialogs start, how it draws the random picks of banner and links, and how it opens web
@@ -77,6 +79,11 @@ public:
     const std::string& MainKeywordText() const { return FMainKeywordText; }
     int SearchMode() const { return FSearchMode; }
     const ServiceAddresses& Services() const { return FServices; }
+    // The service profile file to use instead of the one the settings name (the command
+    // line's choice). Takes effect when the settings load, the first event after the
+    // window is created: call it before the message loop runs.
+    void UseProfileFile(std::string fileName) { FProfileFile = std::move(fileName); }
+    const ServiceProfile& Profile() const { return FProfile; }
     PageFetch& Fetcher() { return *FPageFetch; }
     TIdHTTP& HttpClient() { return IdHTTP1; }
     const BrandingFields& Branding() const { return FBranding; }
@@ -95,12 +102,16 @@ private:
     void CreateTable();
     void CreateBottomPanel();
     void CreateStatusBar();
+    void SizeColumns();
 
     void FormCreate();
     void FormShow();
     void FormResize();
     void CentreBanner();
     void LoadSettings();
+    // Reads the profile the settings (or UseProfileFile) choose and gives the table one
+    // column per engine; the messages of what was refused, for the error box.
+    std::vector<std::string> LoadProfile(const IniFile& settings);
 
     void btnMainKeywordClick();
     void btnGatherKeywordClick();
@@ -126,6 +137,7 @@ private:
     void SetColumnClick(bool on);
 
     bool FetchPage(const std::string& url, std::string& page) override;
+    bool FetchPageWith(const std::string& url, const std::vector<std::string>& headers, std::string& page) override;
     bool StopRequested() const override { return FStopRequested; }
     ChallengeAnswer AnswerChallenge(const std::string& challengePage) override;
 
@@ -148,6 +160,7 @@ private:
     ServiceAddresses FServices;
     // The proxies of the settings, used in turn by every fetch of the run.
     std::unique_ptr<ProxyRotation> FProxies;
+    ServiceProfile FProfile;
     // The one running state of the network commands, and a close waiting for the
     // running one to return.
     NetworkCommandState FNetworkCommands;

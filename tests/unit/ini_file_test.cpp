@@ -78,6 +78,31 @@ TEST(IniFile, OnlyARegularFileIsRead)
     EXPECT_EQ(IniFile(link.string()).ReadString("Services", "GoogleURL"), "http://127.0.0.1:7");
 }
 
+// A file that cannot be read is told apart from one that holds nothing.
+TEST(IniFile, TryReadTellsAnUnreadableFileFromAnEmptyOne)
+{
+    TempDir folder;
+    const std::string fifo = (folder.Path() / "fifo.ini").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& name : {(folder.Path() / "missing.ini").string(), folder.Path().string(), fifo})
+        EXPECT_FALSE(IniFile::TryRead(name)) << name;
+    const std::optional<IniFile> empty = IniFile::TryRead(folder.WriteFile("empty.ini", ""));
+    ASSERT_TRUE(empty);
+    EXPECT_FALSE(empty->HasSection("Engine1"));
+    const std::optional<IniFile> read = IniFile::TryRead(folder.WriteFile("p.ini", "[Engine1]\nName=A\n"));
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->ReadString("engine1", "name"), "A");
+}
+
+TEST(IniFile, ASectionIsThereEvenWithoutKeys)
+{
+    const IniFile file = IniFile::FromText("[Engine2]\n; nothing yet\n[ Suggest ]\nURL=x\n");
+    EXPECT_TRUE(file.HasSection("engine2"));
+    EXPECT_TRUE(file.HasSection("SUGGEST"));
+    EXPECT_FALSE(file.HasSection("Engine1"));
+    EXPECT_FALSE(file.HasSection("Engine"));
+}
+
 TEST(ServiceAddresses, ReadFromAFileSavedWithAByteOrderMark)
 {
     TempDir folder;

@@ -1,5 +1,9 @@
 #include "core/result_counts.h"
 
+#include "config/ini_file.h"
+#include "config/service_addresses.h"
+#include "core/service_profile_reader.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -16,6 +20,14 @@ ServiceAddresses LocalRoots()
     return roots;
 }
 
+// The built-in engines with local roots.
+const std::vector<EngineProfile>& LocalEngines()
+{
+    static const std::vector<EngineProfile> engines =
+        BuiltInProfile({IniFile::FromText({}), LocalRoots()}).Engines;
+    return engines;
+}
+
 struct UrlCase {
     int Engine;
     const char* Keyword;
@@ -28,7 +40,7 @@ class SearchRequestTest : public testing::TestWithParam<UrlCase> {};
 TEST_P(SearchRequestTest, FollowsTheEngineTable)
 {
     const UrlCase& c = GetParam();
-    EXPECT_EQ(SearchRequestURL(SearchEngines[c.Engine], LocalRoots(), c.Keyword, c.Mode), c.Url);
+    EXPECT_EQ(SearchRequestURL(LocalEngines()[c.Engine], c.Keyword, c.Mode), c.Url);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -51,7 +63,7 @@ class ReadResultCountTest : public testing::TestWithParam<CountCase> {};
 
 TEST_P(ReadResultCountTest, SkipsThenTakes)
 {
-    EXPECT_EQ(ReadResultCount(SearchEngines[GetParam().Engine], GetParam().Page), GetParam().Count);
+    EXPECT_EQ(ReadResultCount(LocalEngines()[GetParam().Engine], GetParam().Page), GetParam().Count);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -100,7 +112,13 @@ public:
         }
         return true;
     }
+    bool FetchPageWith(const std::string& url, const std::vector<std::string>& headers, std::string& page) override
+    {
+        Headers[url] = headers;
+        return FetchPage(url, page);
+    }
     bool StopRequested() const override { return Stop; }
+    std::map<std::string, std::vector<std::string>> Headers;
     void PumpMessages() override { ++Pumps; }
 };
 
@@ -125,7 +143,7 @@ protected:
 TEST_F(GatherSearchCountsTest, FillsEveryRowTickedOrNotAndPumpsAfterEachCell)
 {
     list.SetRowTicked(1, true);
-    GatherSearchCounts(list, host, LocalRoots(), 0);
+    GatherSearchCounts(list, host, LocalEngines(), 0);
     for (int row = 0; row < 4; ++row)
         EXPECT_EQ(Counts(row), (std::vector<std::string>{"100", "200", "300"})) << row;
     EXPECT_EQ(host.Requests.size(), 12u);
@@ -140,7 +158,7 @@ TEST_F(GatherSearchCountsTest, APageWithoutMarkersEmptiesAnOldFigure)
         page = url.find("y.test") != std::string::npos ? "<html>busy</html>" : GooglePage;
         return true;
     };
-    GatherSearchCounts(list, host, LocalRoots(), 1);
+    GatherSearchCounts(list, host, LocalEngines(), 1);
     EXPECT_EQ(list.CellText(0, KeywordRow::Yahoo), "");
     EXPECT_EQ(host.Requests.size(), 12u);
 }
@@ -149,7 +167,7 @@ TEST_F(GatherSearchCountsTest, AFailedFirstRequestEndsTheRunUntouched)
 {
     list.SetCellText(0, KeywordRow::Google, "old");
     host.Answer = [](const std::string&, std::string&) { return false; };
-    GatherSearchCounts(list, host, LocalRoots(), 0);
+    GatherSearchCounts(list, host, LocalEngines(), 0);
     EXPECT_EQ(host.Requests.size(), 1u);
     EXPECT_EQ(Counts(0), (std::vector<std::string>{"old", "", ""}));
     for (int row = 1; row < 4; ++row)
@@ -168,7 +186,7 @@ TEST_F(GatherSearchCountsTest, AStopWhileYahooOfRowThreeIsAskedLeavesTheRest)
         page = url.find("g.test") != std::string::npos ? GooglePage : url.find("y.test") != std::string::npos ? YahooPage : MsnPage;
         return true;
     };
-    GatherSearchCounts(list, host, LocalRoots(), 0);
+    GatherSearchCounts(list, host, LocalEngines(), 0);
     EXPECT_EQ(Counts(2), (std::vector<std::string>{"100", "old yahoo", ""}));
     EXPECT_EQ(Counts(3), (std::vector<std::string>{"", "", ""}));
     EXPECT_EQ(host.Requests.size(), 8u);
@@ -181,7 +199,7 @@ TEST_F(GatherSearchCountsTest, TheStopFlagIsCheckedAfterEveryCell)
         host.Stop = true; // a Stop click handled in the pump after the Google cell
         return true;
     };
-    GatherSearchCounts(list, host, LocalRoots(), 0);
+    GatherSearchCounts(list, host, LocalEngines(), 0);
     EXPECT_EQ(Counts(0), (std::vector<std::string>{"100", "", ""}));
     EXPECT_EQ(host.Requests.size(), 1u);
 }
@@ -194,8 +212,83 @@ TEST_F(GatherSearchCountsTest, KeywordsAreReadAfreshForEachEngine)
         page = GooglePage;
         return true;
     };
-    GatherSearchCounts(list, host, LocalRoots(), 1);
+    GatherSearchCounts(list, host, LocalEngines(), 1);
     EXPECT_EQ(host.Requests[1], "http://y.test:8080/search?p=changed");
+}
+
+// Four engines of four kinds, each count into its own column, in profile order.
+class ProfileEnginesTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        const ServiceAddresses roots = LocalRoots();
+        const IniFile profile = IniFile::FromText(
+            "[Engine1]\nName=Markers\nPrecise=http://mk.test/c?q={keyword}\nSkip=<p>\nStart=<b>\nEnd=</b>\n"
+            "[Engine2]\nName=JSON\nPrecise=http://js.test/api?q=%22{keyword:url}%22\nFormat=json\n"
+            "Count=/searchInformation/totalResults\nKey=K1\nHeader1=X-Api-Key: {key}\n"
+            "[Engine4]\nName=Url\nPrecise=http://u.test/s?q={keyword:url}&x=1\nStart=[\nEnd=]\n"
+            "[Engine3]\nName=Google\nPrecise={root:GoogleURL}/search?q=%22{keyword}%22\n"
+            "Broad={root:GoogleURL}/search?q={keyword}\nSkip=<font size=-1>Results\nStart=of about <b>\nEnd=</b>\n");
+        const ProfileLoad load = ReadServiceProfile(profile, "four.ini", {IniFile::FromText({}), roots});
+        ASSERT_TRUE(load.Errors.empty()) << load.Errors.front();
+        engines = load.Profile.Engines;
+        std::vector<std::string> names;
+        for (const EngineProfile& engine : engines)
+            names.push_back(engine.Name);
+        list.SetEngineNames(names);
+        list.AppendRow(1, "caf\xc3\xa9 golf", "");
+        host.Answer = [this](const std::string& url, std::string& page) {
+            page = url.find("mk.test") != std::string::npos ? "<b>0</b><p>of <b>11</b>"
+                 : url.find("js.test") != std::string::npos ? jsonPage
+                 : url.find("g.test") != std::string::npos ? GooglePage
+                                                           : "x [44] y";
+            return true;
+        };
+    }
+
+    std::vector<std::string> Cells()
+    {
+        std::vector<std::string> cells;
+        for (int cell = KeywordRow::FirstEngineCell; cell < list.CellCount(); ++cell)
+            cells.push_back(list.CellText(0, cell));
+        return cells;
+    }
+
+    std::vector<EngineProfile> engines;
+    KeywordList list;
+    ScriptedHost host;
+    std::string jsonPage = R"({"searchInformation":{"totalResults":"1,234,567"}})";
+};
+
+TEST_F(ProfileEnginesTest, EachEngineIsAskedInProfileOrderWithItsOwnRequest)
+{
+    GatherSearchCounts(list, host, engines, 0);
+    EXPECT_EQ(host.Requests, (std::vector<std::string>{"http://mk.test/c?q=caf\xc3\xa9+golf",
+                                                      "http://js.test/api?q=%22caf%C3%A9%20golf%22",
+                                                      "http://g.test/search?q=%22caf\xc3\xa9+golf%22",
+                                                      "http://u.test/s?q=caf%C3%A9%20golf&x=1"}));
+    ASSERT_EQ(host.Headers.size(), 1u) << "only the engine with header lines sends any";
+    EXPECT_EQ(host.Headers["http://js.test/api?q=%22caf%C3%A9%20golf%22"], std::vector<std::string>{"X-Api-Key: K1"});
+    EXPECT_EQ(Cells(), (std::vector<std::string>{"11", "1,234,567", "100", "44"}));
+}
+
+TEST_F(ProfileEnginesTest, AnAnswerThatIsNotJsonEmptiesTheJsonCell)
+{
+    list.SetCellText(0, 3, "old");
+    for (const std::string& page : {std::string("<html>Forbidden: bad key</html>"), std::string(R"({"searchInformation":{"totalResults":{}}})"),
+                                   std::string(100000, '[')}) {
+        jsonPage = page;
+        GatherSearchCounts(list, host, engines, 1);
+        EXPECT_EQ(list.CellText(0, 3), "") << page.substr(0, 40);
+        EXPECT_EQ(list.CellText(0, 2), "11");
+    }
+}
+
+TEST_F(ProfileEnginesTest, OnlyTheEnginesWithAColumnAreAsked)
+{
+    list.SetEngineNames({"Markers", "JSON"});
+    GatherSearchCounts(list, host, engines, 0);
+    EXPECT_EQ(host.Requests.size(), 2u);
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "json_services.h"
 #include "search_engine.h"
 #include "service.h"
 #include "suggestion_service.h"
@@ -12,6 +13,8 @@ std::vector<std::unique_ptr<Service>> BuildServices(const ChallengeOptions& chal
     services.push_back(std::make_unique<SearchEngine>(Engine::Msn));
     services.push_back(std::make_unique<SuggestionService>(challenge));
     services.push_back(std::make_unique<ChallengeImageService>(challenge.Characters));
+    services.push_back(std::make_unique<JsonCountApi>());
+    services.push_back(std::make_unique<OpenSearchSuggestions>());
     return services;
 }
 
