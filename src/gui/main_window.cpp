@@ -20,6 +20,7 @@
 #include "gui/gauge.h"
 #include "gui/keyword_table_model.h"
 #include "gui/link_label.h"
+#include "gui/list_tools_menu.h"
 #include "gui/scratch_file.h"
 #include "gui/skin.h"
 #include "gui/status_bar.h"
@@ -186,6 +187,8 @@ void TfrmMain::CreateTable()
     connect(header, &QHeaderView::sectionClicked, this,
             AtHandlerEdge<int>([this](int column) { lvwItemsColumnClick(column); }));
     fill->addWidget(lvwItems);
+    FListTools = std::make_unique<ListToolsMenu>(
+        ListToolsHost{this, lvwItems, FKeywords, *FModel, *this, *this, FNetworkCommands, ExecutableDirectory()});
 }
 
 void TfrmMain::CreateBottomPanel()
@@ -253,7 +256,9 @@ void TfrmMain::FormCreate()
 
 void TfrmMain::LoadSettings()
 {
-    FServices = ReadServiceAddresses(IniFile(FFolder + "dbconfig.dat"), FFolder);
+    const IniFile settings(FFolder + "dbconfig.dat");
+    FServices = ReadServiceAddresses(settings, FFolder);
+    FListTools->Tools().LoadSettings(settings);
     FSecureHandler->CAFile = FServices.CAFile;
     const std::vector<std::string> failures = LoadBranding(FFolder, *FRandom, *this, FBranding);
     // The window is already shown: the banner is centred in its strip as it is now.
@@ -496,6 +501,7 @@ void TfrmMain::NetworkCommandChanged(NetworkCommand running)
     for (QPushButton* command :
          {btnMainKeyword, btnGatherKeyword, btnAddKeyword, btnSaveResults, bsSkinButton3, bsSkinButton4})
         command->setEnabled(idle);
+    FListTools->SetIdle(idle);
     btnGatherData->setEnabled(idle || running == NetworkCommand::GatherData);
 }
 
@@ -531,7 +537,7 @@ void TfrmMain::btnSaveResultsClick()
 {
     if (FNetworkCommands.IsRunning())
         return;
-    SaveResults(FKeywords, *this, bsSkinSaveDialog1);
+    SaveResults(FKeywords, *this, bsSkinSaveDialog1, FListTools->Tools().SavedLayout());
 }
 
 void TfrmMain::btnHelpClick()
@@ -569,14 +575,14 @@ void TfrmMain::bsSkinButton3Click()
 {
     if (FNetworkCommands.IsRunning())
         return;
-    DeleteSelected(FKeywords, *this, *this);
+    DeleteSelected(FKeywords, *this, *this, &FListTools->Tools().Undo());
 }
 
 void TfrmMain::bsSkinButton4Click()
 {
     if (FNetworkCommands.IsRunning())
         return;
-    DeleteAll(FKeywords, *this, *this);
+    DeleteAll(FKeywords, *this, *this, &FListTools->Tools().Undo());
 }
 
 void TfrmMain::lvwItemsColumnClick(int column)
