@@ -50,7 +50,24 @@ protected:
         return texts;
     }
 
-    void Press(QKeyCombination key) { QTest::keyClick(table, key.key(), key.keyboardModifiers()); }
+    // A key pressed in the table, with the window active again as it is once a menu or
+    // dialog has closed (the offscreen platform does not give the activation back).
+    void Press(QKeyCombination key)
+    {
+        QApplication::setActiveWindow(&window);
+        table->setFocus();
+        QTest::keyClick(table, key.key(), key.keyboardModifiers());
+    }
+
+    // Types the lines into a text box, Enter between them.
+    static void TypeLines(QWidget* box, const QStringList& lines)
+    {
+        for (qsizetype line = 0; line < lines.size(); ++line) {
+            if (line > 0)
+                QTest::keyClick(box, Qt::Key_Return);
+            QTest::keyClicks(box, lines[line]);
+        }
+    }
 
     // Opens the context menu as the window system asks for it when the Menu key is
     // pressed, records its items and runs the one captioned `choose` (none: the menu is
@@ -166,7 +183,7 @@ TEST_F(ListToolsTest, WordFiltersShowTheirCountAndRemoveOrKeep)
     QString count;
     modal::AnswerNext([&](QWidget* dialog) {
         title = dialog->windowTitle();
-        QTest::keyClicks(dialog->findChild<QPlainTextEdit*>("edtWords"), "golf\ntennis balls");
+        TypeLines(dialog->findChild<QPlainTextEdit*>("edtWords"), {"golf", "tennis balls"});
         auto* matches = dialog->findChild<QLabel*>("lblMatches");
         ASSERT_TRUE(QTest::qWaitFor([&] { return matches->text() == "3 rows match"; }, 5000)) << matches->text().toStdString();
         count = matches->text();
@@ -181,7 +198,7 @@ TEST_F(ListToolsTest, WordFiltersShowTheirCountAndRemoveOrKeep)
 
     modal::AnswerNext([&](QWidget* dialog) {
         title = dialog->windowTitle();
-        QTest::keyClicks(dialog->findChild<QPlainTextEdit*>("edtWords"), "golf");
+        TypeLines(dialog->findChild<QPlainTextEdit*>("edtWords"), {"golf"});
         QTest::mouseClick(dialog->findChild<QPushButton*>("btnOk"), Qt::LeftButton);
     });
     ContextMenu("Keep Only Rows Containing…");
@@ -243,9 +260,10 @@ TEST_F(ListToolsTest, OpenResultsAppendsASavedTableAndRefusesABadFile)
     EXPECT_EQ(table->model()->columnCount(), 9) << "a file saved with KEI columns shows them";
     EXPECT_EQ(Panel("SecondStatusPanel"), "2 items listed");
 
-    std::ofstream(folder / "words.txt", std::ios::binary) << "golf\r\ntennis\r\n";
+    // A keyword list saved under a results file's name.
+    std::ofstream(folder / "words.csv", std::ios::binary) << "golf\r\ntennis\r\n";
     QString said;
-    modal::AnswerNext(ChooseFile("words.txt"));
+    modal::AnswerNext(ChooseFile("words.csv"));
     modal::AnswerNext(modal::Record(&said, modal::ClickButton("OK")));
     ContextMenu("Open Results…");
     EXPECT_EQ(said, "This is not a results file: line 1: the header names an unknown column \"golf\".");
