@@ -19,13 +19,17 @@ constexpr int KeiColumn = -2;
 // Digits of a row number: any 32-bit one.
 constexpr std::size_t MaxNumberDigits = 10;
 
-// A text from the file as a message may show it: cut short, control bytes as "?".
+// A text from the file as a message may show it: cut short (never inside a UTF-8
+// character), control bytes as "?".
 std::string Quoted(std::string_view text)
 {
+    std::size_t shownBytes = std::min(text.size(), MaxQuotedCaptionBytes);
+    while (shownBytes > 0 && shownBytes < text.size() && (static_cast<unsigned char>(text[shownBytes]) & 0xC0) == 0x80)
+        --shownBytes;
     std::string shown = "\"";
-    for (std::size_t i = 0; i < text.size() && i < MaxQuotedCaptionBytes; ++i)
+    for (std::size_t i = 0; i < shownBytes; ++i)
         shown += static_cast<unsigned char>(text[i]) < 0x20 ? '?' : text[i];
-    if (text.size() > MaxQuotedCaptionBytes)
+    if (shownBytes < text.size())
         shown += "...";
     return shown + "\"";
 }

@@ -110,7 +110,7 @@ TEST(ResultsImport, AQuotedLineBreakStaysInTheCell)
 struct BadFileCase {
     const char* Name;
     std::string Bytes;
-    const char* Message; // the ResultsFormatError's text
+    std::string Message; // the ResultsFormatError's text
 };
 
 class BadResultsFile : public testing::TestWithParam<BadFileCase> {};
@@ -122,7 +122,7 @@ TEST_P(BadResultsFile, IsRefusedNamingTheFirstBadLine)
         Parse(columns, GetParam().Bytes);
         FAIL() << "read as results";
     } catch (const ResultsFormatError& error) {
-        EXPECT_STREQ(error.what(), GetParam().Message);
+        EXPECT_EQ(error.what(), GetParam().Message);
     }
 }
 
@@ -153,7 +153,11 @@ INSTANTIATE_TEST_SUITE_P(
         BadFileCase{"LongRecord", Head + "\"1\",\"" + std::string(MaxRecordBytes, 'x') + "\"\r\n",
                     "line 2: a record longer than 1048576 bytes"},
         BadFileCase{"ControlBytesAreNotShown", "\"No\",\"Key\x1bwords\"\r\n",
-                    "line 1: the header names an unknown column \"Key?words\""}),
+                    "line 1: the header names an unknown column \"Key?words\""},
+        // Cut at 40 bytes, but not inside the two bytes of an é.
+        BadFileCase{"LongCaptionsAreCutBetweenCharacters",
+                    "\"No\",\"" + std::string(39, 'a') + "\xC3\xA9tail\"\r\n",
+                    "line 1: the header names an unknown column \"" + std::string(39, 'a') + "...\""}),
     [](const testing::TestParamInfo<BadFileCase>& info) { return std::string(info.param.Name); });
 
 class OpenResultsTest : public testing::Test {
