@@ -163,17 +163,18 @@ TEST_F(ListToolsTest, PasteKeywordsAddsEveryLine)
 
 TEST_F(ListToolsTest, RemoveDuplicatesInSeveralSpellingsThenUndo)
 {
-    AddRows({"Golf Clubs", "tennis", "golf  clubs", " GOLF CLUBS", "Straße", "STRASSE", "Éclair", "éCLAIR"});
+    AddRows({"Golf Clubs", "tennis", "golf  clubs", " GOLF CLUBS", "Straße", "STRASSE", "Éclair", "éCLAIR", "ﬁle",
+             "FILE", "ẞ"});
     QString said;
     modal::AnswerNext(modal::Record(&said, modal::ClickButton("OK")));
     ContextMenu("Remove Duplicates");
-    EXPECT_EQ(said, "4 duplicate rows removed.");
-    EXPECT_EQ(Column(-1), (std::vector<std::string>{"1", "2", "5", "7"}));
-    EXPECT_EQ(Panel("SecondStatusPanel"), "4 items listed");
+    EXPECT_EQ(said, "5 duplicate rows removed.");
+    EXPECT_EQ(Column(-1), (std::vector<std::string>{"1", "2", "5", "7", "9", "11"}));
+    EXPECT_EQ(Panel("SecondStatusPanel"), "6 items listed");
 
     Press(Qt::CTRL | Qt::Key_Z);
-    EXPECT_EQ(Column(-1), (std::vector<std::string>{"1", "2", "3", "4", "5", "6", "7", "8"}));
-    EXPECT_EQ(Panel("SecondStatusPanel"), "8 items listed");
+    EXPECT_EQ(Column(-1), (std::vector<std::string>{"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11"}));
+    EXPECT_EQ(Panel("SecondStatusPanel"), "11 items listed");
 }
 
 TEST_F(ListToolsTest, WordFiltersShowTheirCountAndRemoveOrKeep)
@@ -208,6 +209,26 @@ TEST_F(ListToolsTest, WordFiltersShowTheirCountAndRemoveOrKeep)
     modal::AnswerNext(modal::ClickButton("Cancel"));
     ContextMenu("Keep Only Rows Containing…");
     EXPECT_EQ(window.Keywords().CountRows(), 2);
+}
+
+TEST_F(ListToolsTest, WordsCanBeLoadedFromATextFile)
+{
+    AddRows({"golf clubs", "tennis", "squash court"});
+    // Windows-1252, as keyword files often are; the box shows it as text.
+    std::ofstream(folder / "words.txt", std::ios::binary) << "golf\r\nCOURT\r\ncaf\xE9\r\n";
+    QString loaded;
+    QString count;
+    modal::AnswerNext([&](QWidget* dialog) {
+        modal::AnswerNext(ChooseFile("words.txt"));
+        QTest::mouseClick(dialog->findChild<QPushButton*>("btnLoad"), Qt::LeftButton);
+        loaded = dialog->findChild<QPlainTextEdit*>("edtWords")->toPlainText();
+        count = dialog->findChild<QLabel*>("lblMatches")->text();
+        QTest::mouseClick(dialog->findChild<QPushButton*>("btnOk"), Qt::LeftButton);
+    });
+    ContextMenu("Remove Rows Containing…");
+    EXPECT_EQ(loaded.remove(QChar(u'\r')), "golf\nCOURT\ncafé\n");
+    EXPECT_EQ(count, "2 rows match");
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"tennis"}));
 }
 
 TEST_F(ListToolsTest, ShowKeiAddsAColumnPerEngineThatSortsAndIsSaved)
