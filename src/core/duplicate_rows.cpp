@@ -15,20 +15,24 @@ bool IsBlank(char c)
 
 std::string DuplicateKey(std::string_view keyword, const CaseFolder& folder)
 {
-    std::string collapsed;
-    collapsed.reserve(keyword.size());
+    // One pass collapses the blanks and folds ASCII letters; only a keyword with bytes
+    // beyond ASCII goes to the folder.
+    std::string key;
+    key.reserve(keyword.size());
     bool blankPending = false;
+    bool ascii = true;
     for (char c : keyword) {
         if (IsBlank(c)) {
-            blankPending = !collapsed.empty();
+            blankPending = !key.empty();
             continue;
         }
         if (blankPending)
-            collapsed += ' ';
+            key += ' ';
         blankPending = false;
-        collapsed += c;
+        ascii = ascii && (c & 0x80) == 0;
+        key += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
     }
-    return FoldedText(collapsed, folder);
+    return ascii ? key : FoldedText(key, folder);
 }
 
 std::vector<bool> DuplicateRowFlags(const KeywordList& list, const CaseFolder& folder)
