@@ -118,6 +118,82 @@ void KeywordList::ClearRows()
         FObserver->RowsReordered();
 }
 
+RemovedRows KeywordList::TakeRows(const std::vector<bool>& taken)
+{
+    RemovedRows removed;
+    const std::size_t flagged = std::min(taken.size(), FRows.size());
+    const std::size_t count = static_cast<std::size_t>(std::count(taken.begin(), taken.begin() + flagged, true));
+    if (count == 0)
+        return removed;
+    removed.Positions.reserve(count);
+    removed.Rows.reserve(count);
+    if (FObserver)
+        FObserver->RowsAboutToBeReordered();
+    std::size_t kept = 0;
+    for (std::size_t row = 0; row < FRows.size(); ++row) {
+        if (row < flagged && taken[row]) {
+            removed.Positions.push_back(row);
+            removed.Rows.push_back(std::move(FRows[row]));
+        } else {
+            if (kept != row)
+                FRows[kept] = std::move(FRows[row]);
+            ++kept;
+        }
+    }
+    FRows.erase(FRows.begin() + static_cast<std::ptrdiff_t>(kept), FRows.end());
+    if (FObserver)
+        FObserver->RowsReordered();
+    return removed;
+}
+
+void KeywordList::PutBackRows(RemovedRows removed)
+{
+    if (removed.Rows.empty())
+        return;
+    std::vector<KeywordRow> merged;
+    merged.reserve(FRows.size() + removed.Rows.size());
+    std::size_t present = 0;
+    for (std::size_t back = 0; back < removed.Rows.size(); ++back) {
+        while (merged.size() < removed.Positions[back] && present < FRows.size())
+            merged.push_back(std::move(FRows[present++]));
+        merged.push_back(std::move(removed.Rows[back]));
+    }
+    while (present < FRows.size())
+        merged.push_back(std::move(FRows[present++]));
+    if (FObserver)
+        FObserver->RowsAboutToBeReordered();
+    FRows = std::move(merged);
+    if (FObserver)
+        FObserver->RowsReordered();
+}
+
+void KeywordList::AppendRows(std::vector<KeywordRow> rows)
+{
+    if (rows.empty())
+        return;
+    const bool announce = FObserver && !FInBatch;
+    if (announce)
+        FObserver->RowsAboutToBeAppended(CountRows(), CountRows() + static_cast<int>(rows.size()) - 1);
+    // Into an empty list the rows move as one block, with no second copy.
+    if (FRows.empty())
+        FRows = std::move(rows);
+    else
+        FRows.insert(FRows.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+    if (announce)
+        FObserver->RowsAppended();
+}
+
+void KeywordList::ReorderRows(const std::vector<std::size_t>& order)
+{
+    if (order.size() != FRows.size())
+        throw std::invalid_argument("row order does not cover every row");
+    if (FObserver)
+        FObserver->RowsAboutToBeReordered();
+    PlaceInOrder(order);
+    if (FObserver)
+        FObserver->RowsReordered();
+}
+
 void KeywordList::SortByColumn(int column, bool ascending, const TextCollator& collator)
 {
     if (column < 0 || column >= ColumnCount())

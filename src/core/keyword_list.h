@@ -25,6 +25,13 @@ struct KeywordRow {
     bool Ticked = false;
 };
 
+// Rows taken out of the list by one command, each with the position it held then
+// (ascending), so that they can be put back.
+struct RemovedRows {
+    std::vector<std::size_t> Positions;
+    std::vector<KeywordRow> Rows;
+};
+
 // Told before and after every change, in the order a Qt item model needs.
 class KeywordListObserver {
 public:
@@ -67,6 +74,16 @@ public:
     // change for the view however many rows go. Returns how many went.
     int DeleteTickedRows();
     void ClearRows();
+    // Takes out every row whose flag is set (flags past the end count as unset), the
+    // others keeping their order: one change for the view.
+    RemovedRows TakeRows(const std::vector<bool>& taken);
+    // Puts taken rows back at the positions they held; rows listed since then move
+    // after them. One change.
+    void PutBackRows(RemovedRows removed);
+    // Appends complete rows as one change.
+    void AppendRows(std::vector<KeywordRow> rows);
+    // Row i becomes the row now at order[i] (a permutation of every row); one change.
+    void ReorderRows(const std::vector<std::size_t>& order);
     // Reorders the rows once, stably, by CompareRows for that column (0 to ColumnCount() - 1).
     void SortByColumn(int column, bool ascending, const TextCollator& collator);
 

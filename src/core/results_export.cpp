@@ -1,5 +1,8 @@
 #include "core/results_export.h"
 
+#include "core/kei.h"
+#include "core/list_columns.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -10,10 +13,10 @@
 
 namespace {
 
-void AppendField(std::string& line, const std::string& field, bool first)
+void AppendField(std::string& line, std::string_view field, bool first, char delimiter)
 {
     if (!first)
-        line += ',';
+        line += delimiter;
     line += '"';
     for (char c : field) {
         if (c == '"')
@@ -97,17 +100,32 @@ private:
 
 } // namespace
 
-std::string ResultsCsvText(const KeywordList& list)
+std::string ResultsCsvText(const KeywordList& list, const CsvLayout& layout)
 {
+    const char delimiter = layout.Dialect.Delimiter;
+    const int columns = ListColumns::StoredColumnCount(list);
+    const int engines = layout.KeiColumns ? ListColumns::EngineCount(list) : 0;
     std::string text;
     text.reserve(static_cast<std::size_t>(list.CountRows() + 1) * 64);
-    for (int column = 0; column < list.ColumnCount(); ++column)
-        AppendField(text, list.ColumnCaption(column), column == 0);
+    if (layout.Dialect.ByteOrderMark)
+        text += Utf8ByteOrderMark;
+    for (int column = 0; column < columns; ++column)
+        AppendField(text, ListColumns::StoredColumnCaption(list, column), column == 0, delimiter);
+    for (int engine = 0; engine < engines; ++engine)
+        AppendField(text, ListColumns::KeiCaption(list, engine), false, delimiter);
     text += "\r\n";
     for (int row = 0; row < list.CountRows(); ++row) {
-        AppendField(text, list.RowCaption(row), true);
-        for (int cell = 0; cell < list.CellCount(); ++cell)
-            AppendField(text, list.CellText(row, cell), false);
+        AppendField(text, list.RowCaption(row), true, delimiter);
+        for (int cell = 0; cell < ListColumns::CellCount(list); ++cell) {
+            const std::string& value = list.CellText(row, cell);
+            const bool count = cell != KeywordRow::Keywords;
+            AppendField(text, count && layout.Dialect.PlainNumbers ? PlainNumber(value) : value, false, delimiter);
+        }
+        for (int engine = 0; engine < engines; ++engine)
+            AppendField(text,
+                        KeiText(list.CellText(row, KeywordRow::Searches),
+                                list.CellText(row, ListColumns::EngineCell(list, engine))),
+                        false, delimiter);
         text += "\r\n";
     }
     return text;
@@ -157,7 +175,8 @@ void WriteFileReplacing(const std::string& fileName, const std::string& bytes)
     temporary.RenameTo(target);
 }
 
-void SaveResults(const KeywordList& list, MessagePrompter& prompter, SaveFileChooser& chooser)
+void SaveResults(const KeywordList& list, MessagePrompter& prompter, SaveFileChooser& chooser,
+                 const CsvLayout& layout)
 {
     if (list.CountRows() == 0) {
         prompter.ShowMessageDialog("You don't have any data to save.", MessageButtons::Ok);
@@ -167,7 +186,7 @@ void SaveResults(const KeywordList& list, MessagePrompter& prompter, SaveFileCho
     if (!fileName)
         return;
     try {
-        WriteFileReplacing(*fileName, ResultsCsvText(list));
+        WriteFileReplacing(*fileName, ResultsCsvText(list, layout));
     } catch (const SaveError& error) {
         prompter.ShowMessageDialog(std::string("Could not save the results: ") + error.what() + ".",
                                    MessageButtons::Ok);

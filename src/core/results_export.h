@@ -1,6 +1,7 @@
 // Saving the keyword table as a CSV file.
 #pragma once
 
+#include "core/csv_dialect.h"
 #include "core/keyword_list.h"
 #include "core/user_interface.h"
 
@@ -8,11 +9,18 @@
 #include <stdexcept>
 #include <string>
 
+// What a results file holds: the dialect, and the KEI columns while they are shown.
+struct CsvLayout {
+    CsvDialect Dialect;
+    bool KeiColumns = false;
+};
+
 // Every field in double quotes (a quote inside a field doubled), fields separated by
-// commas, CR LF after every line; first the column captions, then every row in the
-// order shown: its number and its cells (Keywords, Searches, one per engine), bytes as
-// the cells hold them.
-std::string ResultsCsvText(const KeywordList& list);
+// the dialect's delimiter, CR LF after every line, a byte-order mark first when the
+// dialect asks; first the column captions, then every row in the order shown: its
+// number and its cells, bytes as the cells hold them (counts as digits alone with plain
+// numbers), then its KEI values when asked.
+std::string ResultsCsvText(const KeywordList& list, const CsvLayout& layout = {});
 
 // ".csv" is added unless the name already ends in ".csv" in any letter case.
 std::string WithCsvExtension(const std::string& fileName);
@@ -35,4 +43,5 @@ public:
     virtual std::optional<std::string> ChooseSaveFile() = 0;
 };
 
-void SaveResults(const KeywordList& list, MessagePrompter& prompter, SaveFileChooser& chooser);
+void SaveResults(const KeywordList& list, MessagePrompter& prompter, SaveFileChooser& chooser,
+                 const CsvLayout& layout = {});

@@ -1,5 +1,7 @@
 #include "gui/keyword_table_model.h"
 
+#include "core/kei.h"
+#include "core/list_columns.h"
 #include "gui/text_bytes.h"
 
 KeywordTableModel::KeywordTableModel(KeywordList& list, QObject* parent) : QAbstractTableModel(parent), FList(list)
@@ -19,7 +21,31 @@ int KeywordTableModel::rowCount(const QModelIndex& parent) const
 
 int KeywordTableModel::columnCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : FList.ColumnCount();
+    if (parent.isValid())
+        return 0;
+    return StoredColumns() + (FKeiShown ? ListColumns::EngineCount(FList) : 0);
+}
+
+int KeywordTableModel::StoredColumns() const
+{
+    return ListColumns::StoredColumnCount(FList);
+}
+
+void KeywordTableModel::SetKeiShown(bool shown)
+{
+    if (shown == FKeiShown)
+        return;
+    const int first = StoredColumns();
+    const int last = first + ListColumns::EngineCount(FList) - 1;
+    if (shown) {
+        beginInsertColumns({}, first, last);
+        FKeiShown = true;
+        endInsertColumns();
+    } else {
+        beginRemoveColumns({}, first, last);
+        FKeiShown = false;
+        endRemoveColumns();
+    }
 }
 
 QVariant KeywordTableModel::data(const QModelIndex& index, int role) const
@@ -31,6 +57,10 @@ QVariant KeywordTableModel::data(const QModelIndex& index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole: {
+        if (column >= StoredColumns())
+            return QString::fromStdString(
+                KeiText(FList.CellText(row, KeywordRow::Searches),
+                        FList.CellText(row, ListColumns::EngineCell(FList, column - StoredColumns()))));
         return CellDisplayText(column == 0 ? FList.RowCaption(row) : FList.CellText(row, column - 1));
     }
     case Qt::CheckStateRole:
@@ -52,12 +82,15 @@ bool KeywordTableModel::setData(const QModelIndex& index, const QVariant& value,
 
 QVariant KeywordTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || section < 0 || section >= FList.ColumnCount())
+    if (orientation != Qt::Horizontal || section < 0 || section >= columnCount())
         return {};
+    if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)
+        return {};
+    const std::string caption = section < StoredColumns()
+                                    ? ListColumns::StoredColumnCaption(FList, section)
+                                    : ListColumns::KeiCaption(FList, section - StoredColumns());
     // An engine's name comes from a profile file: shown as text, never as markup.
-    if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
-        return CellDisplayText(FList.ColumnCaption(section));
-    return {};
+    return CellDisplayText(caption);
 }
 
 Qt::ItemFlags KeywordTableModel::flags(const QModelIndex& index) const

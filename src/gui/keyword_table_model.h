@@ -18,6 +18,10 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
+    // Shows or hides the KEI columns, one per engine after the stored columns.
+    void SetKeiShown(bool shown);
+    bool KeiShown() const { return FKeiShown; }
+
 private:
     void RowsAboutToBeAppended(int first, int last) override;
     void RowsAppended() override;
@@ -27,5 +31,8 @@ private:
     void RowsReordered() override;
     void RowChanged(int row, int firstColumn, int lastColumn) override;
 
+    int StoredColumns() const;
+
     KeywordList& FList;
+    bool FKeiShown = false;
 };

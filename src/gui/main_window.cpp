@@ -22,6 +22,7 @@
 #include "gui/gauge.h"
 #include "gui/keyword_table_model.h"
 #include "gui/link_label.h"
+#include "gui/list_tools_menu.h"
 #include "gui/skin.h"
 #include "gui/status_bar.h"
 #include "gui/text_bytes.h"
@@ -191,6 +192,8 @@ void TfrmMain::CreateTable()
     connect(header, &QHeaderView::sectionClicked, this,
             AtHandlerEdge<int>([this](int column) { lvwItemsColumnClick(column); }));
     fill->addWidget(lvwItems);
+    FListTools = std::make_unique<ListToolsMenu>(
+        ListToolsHost{this, lvwItems, FKeywords, *FModel, *this, *this, FNetworkCommands, ExecutableDirectory()});
 }
 
 void TfrmMain::CreateBottomPanel()
@@ -273,6 +276,7 @@ void TfrmMain::LoadSettings()
     FProxies = std::make_unique<ProxyRotation>(ReadProxySettings(settings, FFolder));
     FPageFetch->UseProxies(FProxies.get());
     RoutePicturesThroughProxy(FProxies->Settings());
+    FListTools->Tools().LoadSettings(settings);
     FSecureHandler->CAFile = FServices.CAFile;
     std::vector<std::string> failures = LoadProfile(settings);
     for (std::string& failure : LoadBranding(FSettingsFile, FFolder, *FRandom, *this, FBranding))
@@ -517,6 +521,7 @@ void TfrmMain::NetworkCommandChanged(NetworkCommand running)
     for (QPushButton* command :
          {btnMainKeyword, btnGatherKeyword, btnAddKeyword, btnSaveResults, bsSkinButton3, bsSkinButton4})
         command->setEnabled(idle);
+    FListTools->SetIdle(idle);
     btnGatherData->setEnabled(idle || running == NetworkCommand::GatherData);
 }
 
@@ -553,7 +558,7 @@ void TfrmMain::btnSaveResultsClick()
 {
     if (FNetworkCommands.IsRunning())
         return;
-    SaveResults(FKeywords, *this, bsSkinSaveDialog1);
+    SaveResults(FKeywords, *this, bsSkinSaveDialog1, FListTools->Tools().SavedLayout());
 }
 
 void TfrmMain::btnHelpClick()
@@ -591,14 +596,14 @@ void TfrmMain::bsSkinButton3Click()
 {
     if (FNetworkCommands.IsRunning())
         return;
-    DeleteSelected(FKeywords, *this, *this);
+    DeleteSelected(FKeywords, *this, *this, &FListTools->Tools().Undo());
 }
 
 void TfrmMain::bsSkinButton4Click()
 {
     if (FNetworkCommands.IsRunning())
         return;
-    DeleteAll(FKeywords, *this, *this);
+    DeleteAll(FKeywords, *this, *this, &FListTools->Tools().Undo());
 }
 
 void TfrmMain::lvwItemsColumnClick(int column)

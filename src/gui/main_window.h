@@ -34,6 +34,7 @@ class QPushButton;
 class QTableView;
 class ClickSeries;
 class KeywordTableModel;
+class ListToolsMenu;
 class Gauge;
 class LinkLabel;
 class BannerPicture;
@@ -193,6 +194,7 @@ private:
     // After the list it shows, so it goes first: it never touches a list that is gone,
     // and the view, destroyed later with the other controls, then shows nothing.
     std::unique_ptr<KeywordTableModel> FModel;
+    std::unique_ptr<ListToolsMenu> FListTools; // the table's context menu and its shortcuts
     SortState FSort;
     LocaleCollator FCollator;
     SaveDialog bsSkinSaveDialog1;

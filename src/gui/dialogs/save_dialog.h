@@ -8,14 +8,26 @@
 
 class QWidget;
 
+// What a save dialog saves: its one filter and the extension rule for a typed name.
+struct SavedFileKind {
+    const char* Filter;
+    std::string (*WithExtension)(const std::string& fileName);
+};
+
+// Results files: ".csv" added unless the name already ends in it.
+extern const SavedFileKind ResultsFileKind;
+// Keyword lists (Export Keyword List): ".txt" added when the name has no extension.
+extern const SavedFileKind KeywordListFileKind;
+
 class SaveDialog : public SaveFileChooser {
 public:
-    SaveDialog(QWidget* owner, std::string startFolder);
+    SaveDialog(QWidget* owner, std::string startFolder, const SavedFileKind& kind = ResultsFileKind);
 
     std::optional<std::string> ChooseSaveFile() override;
 
 private:
     QWidget* FOwner;
+    const SavedFileKind& FKind;
     std::string FFolder;
     std::string FLastFileName;
 };
