@@ -34,15 +34,32 @@ const std::string& KeywordList::ColumnCaption(int column) const
     return FEngineNames.at(static_cast<std::size_t>(column - 3));
 }
 
+const std::string& KeywordRow::Cell(int cell) const
+{
+    if (cell < FirstEngineCell)
+        return Cells.at(static_cast<std::size_t>(cell));
+    const auto engine = static_cast<std::size_t>(cell - FirstEngineCell);
+    return engine < EngineCells.size() ? EngineCells[engine] : NoText;
+}
+
+void KeywordRow::SetCell(int cell, std::string text)
+{
+    if (cell < FirstEngineCell) {
+        Cells.at(static_cast<std::size_t>(cell)) = std::move(text);
+        return;
+    }
+    const auto engine = static_cast<std::size_t>(cell - FirstEngineCell);
+    if (engine >= EngineCells.size())
+        EngineCells.resize(engine + 1);
+    EngineCells[engine] = std::move(text);
+}
+
 const std::string& KeywordList::CellText(int row, int cell) const
 {
     const KeywordRow& held = FRows.at(Index(row));
-    if (cell >= 0 && cell < KeywordRow::FirstEngineCell)
-        return held.Cells[static_cast<std::size_t>(cell)];
     if (cell < 0 || cell >= CellCount())
         throw std::out_of_range("cell index out of range");
-    const auto engine = static_cast<std::size_t>(cell - KeywordRow::FirstEngineCell);
-    return engine < held.EngineCells.size() ? held.EngineCells[engine] : NoText;
+    return held.Cell(cell);
 }
 
 void KeywordList::AppendRow(int number, std::string keywords, std::string searches)
@@ -61,15 +78,9 @@ void KeywordList::AppendRow(int number, std::string keywords, std::string search
 void KeywordList::SetCellText(int row, int cell, std::string text)
 {
     KeywordRow& held = FRows.at(Index(row));
-    if (cell >= 0 && cell < KeywordRow::FirstEngineCell) {
-        held.Cells[static_cast<std::size_t>(cell)] = std::move(text);
-    } else {
-        if (cell < 0 || cell >= CellCount())
-            throw std::out_of_range("cell index out of range");
-        if (held.EngineCells.empty())
-            held.EngineCells.resize(FEngineNames.size());
-        held.EngineCells[static_cast<std::size_t>(cell - KeywordRow::FirstEngineCell)] = std::move(text);
-    }
+    if (cell < 0 || cell >= CellCount())
+        throw std::out_of_range("cell index out of range");
+    held.SetCell(cell, std::move(text));
     if (FObserver)
         FObserver->RowChanged(row, cell + 1, cell + 1);
 }

@@ -23,6 +23,11 @@ struct KeywordRow {
     // keywords not yet gathered costs no more than its keywords.
     std::vector<std::string> EngineCells;
     bool Ticked = false;
+
+    // Any cell by its index; an engine cell never written reads empty, and writing one
+    // makes room for it. The list checks the index against its engine count.
+    const std::string& Cell(int cell) const;
+    void SetCell(int cell, std::string text);
 };
 
 // Rows taken out of the list by one command, each with the position it held then

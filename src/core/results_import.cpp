@@ -211,7 +211,7 @@ void ResultsCsvReader::ReadRow()
                 Refuse(Quoted(FFields[column]) + " is not a row number");
             row.Caption = std::move(FFields[column]);
         } else if (cell != KeiColumn) {
-            row.Cells.at(static_cast<std::size_t>(cell)) = std::move(FFields[column]);
+            row.SetCell(cell, std::move(FFields[column]));
         }
     }
     FResults.Rows.push_back(std::move(row));

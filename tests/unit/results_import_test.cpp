@@ -36,7 +36,7 @@ void ExpectSameTable(const std::vector<KeywordRow>& rows, const KeywordList& lis
     for (std::size_t row = 0; row < rows.size(); ++row) {
         EXPECT_EQ(rows[row].Caption, list.RowCaption(static_cast<int>(row)));
         for (int cell = 0; cell < ListColumns::CellCount(list); ++cell)
-            EXPECT_EQ(rows[row].Cells[static_cast<std::size_t>(cell)], list.CellText(static_cast<int>(row), cell));
+            EXPECT_EQ(rows[row].Cell(cell), list.CellText(static_cast<int>(row), cell));
     }
 }
 
@@ -73,7 +73,8 @@ TEST_P(ResultsRoundTrip, PiecesOfAnySizeReadAlike)
         const OpenedResults pieces = reader.Finish();
         ASSERT_EQ(pieces.Rows.size(), whole.Rows.size()) << piece;
         for (std::size_t row = 0; row < whole.Rows.size(); ++row)
-            EXPECT_EQ(pieces.Rows[row].Cells, whole.Rows[row].Cells) << "piece " << piece << " row " << row;
+            for (int cell = 0; cell < ListColumns::CellCount(columns); ++cell)
+                EXPECT_EQ(pieces.Rows[row].Cell(cell), whole.Rows[row].Cell(cell)) << "piece " << piece << " row " << row;
     }
 }
 
@@ -92,10 +93,10 @@ TEST(ResultsImport, ColumnsAreMatchedByNameInAnyOrderAndMissingCountsStayEmpty)
         Parse(columns, "Keywords;\"Msn\";No\n\"golf\";\"12\";\"3\"\n\r\n\"tennis; balls\";;4");
     ASSERT_EQ(opened.Rows.size(), 2u);
     EXPECT_EQ(opened.Rows[0].Caption, "3");
-    EXPECT_EQ(opened.Rows[0].Cells[KeywordRow::Keywords], "golf");
-    EXPECT_EQ(opened.Rows[0].Cells[KeywordRow::Msn], "12");
-    EXPECT_EQ(opened.Rows[0].Cells[KeywordRow::Google], "");
-    EXPECT_EQ(opened.Rows[1].Cells[KeywordRow::Keywords], "tennis; balls");
+    EXPECT_EQ(opened.Rows[0].Cell(KeywordRow::Keywords), "golf");
+    EXPECT_EQ(opened.Rows[0].Cell(KeywordRow::Msn), "12");
+    EXPECT_EQ(opened.Rows[0].Cell(KeywordRow::Google), "");
+    EXPECT_EQ(opened.Rows[1].Cell(KeywordRow::Keywords), "tennis; balls");
     EXPECT_EQ(opened.Rows[1].Caption, "4");
 }
 
@@ -104,7 +105,7 @@ TEST(ResultsImport, AQuotedLineBreakStaysInTheCell)
     const KeywordList columns;
     const OpenedResults opened = Parse(columns, "\"No\",\"Keywords\"\r\n\"1\",\"two\r\nlines\"\r\n");
     ASSERT_EQ(opened.Rows.size(), 1u);
-    EXPECT_EQ(opened.Rows[0].Cells[KeywordRow::Keywords], "two\r\nlines");
+    EXPECT_EQ(opened.Rows[0].Cell(KeywordRow::Keywords), "two\r\nlines");
 }
 
 struct BadFileCase {
