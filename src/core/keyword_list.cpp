@@ -20,6 +20,7 @@ void KeywordList::AppendRow(int number, std::string keywords, std::string search
     added.Caption = std::to_string(number);
     added.Cells[KeywordRow::Keywords] = std::move(keywords);
     added.Cells[KeywordRow::Searches] = std::move(searches);
+    ++FRevision;
     if (FObserver && !FInBatch)
         FObserver->RowsAppended();
 }
@@ -27,6 +28,7 @@ void KeywordList::AppendRow(int number, std::string keywords, std::string search
 void KeywordList::SetCellText(int row, int cell, std::string text)
 {
     FRows.at(Index(row)).Cells.at(static_cast<std::size_t>(cell)) = std::move(text);
+    ++FRevision;
     if (FObserver)
         FObserver->RowChanged(row, cell + 1, cell + 1);
 }
@@ -45,6 +47,7 @@ void KeywordList::DeleteRow(int row)
     if (FObserver)
         FObserver->RowAboutToBeDeleted(row);
     FRows.erase(FRows.begin() + row);
+    ++FRevision;
     if (FObserver)
         FObserver->RowDeleted();
 }
@@ -60,6 +63,7 @@ int KeywordList::DeleteTickedRows()
     const auto kept = std::remove_if(firstTicked, FRows.end(), ticked);
     const int deleted = static_cast<int>(FRows.end() - kept);
     FRows.erase(kept, FRows.end());
+    ++FRevision;
     if (FObserver)
         FObserver->RowsReordered();
     return deleted;
@@ -69,6 +73,8 @@ void KeywordList::ClearRows()
 {
     if (FObserver)
         FObserver->RowsAboutToBeReordered();
+    if (!FRows.empty())
+        ++FRevision;
     FRows.clear();
     FRows.shrink_to_fit();
     if (FObserver)

@@ -33,12 +33,18 @@ std::string ReadResultCount(const SearchEngine& engine, const std::string& page)
     return CutBetween(working, engine.ValueStart, engine.ValueEnd);
 }
 
+std::string RunPositionText(int row, int rows)
+{
+    return "Row " + std::to_string(row + 1) + " of " + std::to_string(rows);
+}
+
 void GatherSearchCounts(KeywordList& list, GatherHost& host, const ServiceAddresses& roots, int searchMode)
 {
     const int rows = list.CountRows();
     for (int row = 0; row < rows; ++row) {
         if (host.StopRequested() || row >= list.CountRows())
             return;
+        host.ShowRunPosition(row, rows);
         for (const SearchEngine& engine : SearchEngines) {
             const std::string url = SearchRequestURL(engine, roots, list.CellText(row, KeywordRow::Keywords), searchMode);
             std::string page;
