@@ -83,6 +83,8 @@ int TableColumns::NumberWidth() const
     }
     if (longest < 0)
         return 0;
-    // The delegate's own measure: tick box, margins and text, as the cell is drawn.
-    return FView.sizeHintForIndex(FView.model()->index(longest, 0)).width();
+    // The delegate's own measure (tick box, margins and text), and the grid line the
+    // cell gives up to it.
+    const int grid = FView.showGrid() ? 1 : 0;
+    return FView.sizeHintForIndex(FView.model()->index(longest, 0)).width() + grid;
 }

@@ -23,13 +23,15 @@ std::vector<Script> HeldAtRowTwo()
 
 class CloseDuringRunTest : public GatherWindowTest {
 protected:
-    // At the held request: answers the close question with `answer`, closes, then lets
-    // the server go on.
-    void CloseWhenHeld(ScriptedServer& server, const QString& answer)
+    // At the held request: answers the close question with `answer` (and the dialog that
+    // follows with `then`), closes, then lets the server go on.
+    void CloseWhenHeld(ScriptedServer& server, const QString& answer, modal::Answer then = nullptr)
     {
         DuringTheRun(window.get(), [&server] { return server.IsHolding("held"); },
-                     [this, &server, answer] {
+                     [this, &server, answer, then] {
                          modal::AnswerNext(modal::Record(&question, modal::ClickButton(answer)));
+                         if (then)
+                             modal::AnswerNext(then);
                          closeAccepted = window->close();
                          QMetaObject::invokeMethod(qApp, [&server] { server.Release("held"); },
                                                    Qt::QueuedConnection);
@@ -105,8 +107,7 @@ TEST_F(CloseDuringRunTest, SaveStopsTheRunThenSavesWhatItGatheredAndCloses)
 {
     ScriptedServer server(HeldAtRowTwo());
     OpenWindow(Root(server), {"a", "b", "c"});
-    CloseWhenHeld(server, "Save");
-    modal::AnswerNext(SaveDialog(true));
+    CloseWhenHeld(server, "Save", SaveDialog(true));
     GatherData();
     QCoreApplication::processEvents();
     EXPECT_TRUE(saveDialogShown);
@@ -121,8 +122,7 @@ TEST_F(CloseDuringRunTest, ASaveCancelledKeepsTheWindowWithItsCommandsBack)
 {
     ScriptedServer server(HeldAtRowTwo());
     OpenWindow(Root(server), {"a", "b", "c"});
-    CloseWhenHeld(server, "Save");
-    modal::AnswerNext(SaveDialog(false));
+    CloseWhenHeld(server, "Save", SaveDialog(false));
     GatherData();
     QCoreApplication::processEvents();
     EXPECT_TRUE(saveDialogShown);
@@ -137,11 +137,13 @@ TEST_F(CloseDuringRunTest, EscapeStopsTheRun)
 {
     ScriptedServer server(HeldAtRowTwo());
     OpenWindow(Root(server), {"a", "b", "c"});
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     DuringTheRun(window.get(), [&server] { return server.IsHolding("held"); },
                  [this, &server] {
-                     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+                     // The window is active again after the search type dialog, as a user has it.
+                     window->activateWindow();
+                     EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+                     QWidget* focus = QApplication::focusWidget();
+                     QTest::keyClick(focus ? focus : window.get(), Qt::Key_Escape);
                      QMetaObject::invokeMethod(qApp, [&server] { server.Release("held"); }, Qt::QueuedConnection);
                  });
     GatherData();

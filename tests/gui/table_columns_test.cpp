@@ -76,8 +76,10 @@ TEST_F(TableColumnsTest, TheKeywordsColumnTakesTheWidthTheWindowGainsAndGivesItB
 TEST_F(TableColumnsTest, TheNoColumnShowsItsLargestNumber)
 {
     AddRows(100000);
-    const QModelIndex last = Table()->model()->index(99999, 0);
-    EXPECT_GE(Width(0), Table()->sizeHintForIndex(last).width());
+    // Qt's own measure of the rows in sight, grid line included (public on the base).
+    Table()->scrollToBottom();
+    QAbstractItemView* measure = Table();
+    EXPECT_GE(Width(0), measure->sizeHintForColumn(0));
     EXPECT_GT(Width(0), 49);
 
     modal::AnswerNext(modal::ClickButton("OK"));
