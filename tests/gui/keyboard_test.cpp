@@ -166,11 +166,14 @@ TEST_F(KeyboardTest, EscapeWithoutARunDoesNothing)
     EXPECT_EQ(Control<QPushButton>("btnGatherData")->text(), "Gather Data");
 }
 
-TEST_F(KeyboardTest, ALinkReachedWithTabOpensWithEnter)
+TEST_F(KeyboardTest, ALinkReachedWithTabShowsItAndOpensWithEnter)
 {
     UrlRecorder browser;
+    auto* link = Control<LinkLabel>("lblLink1URL");
+    const QImage unfocused = link->grab().toImage();
     while (FocusName() != "lblLink1URL")
         Press(Qt::Key_Tab);
+    EXPECT_NE(link->grab().toImage(), unfocused) << "the focus does not show on the link";
     Press(Qt::Key_Return);
     ASSERT_EQ(browser.Opened.size(), 1u);
     EXPECT_EQ(browser.Opened[0], "http://www.google.com/");
