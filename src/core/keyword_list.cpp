@@ -71,6 +71,7 @@ void KeywordList::AppendRow(int number, std::string keywords, std::string search
     added.Caption = std::to_string(number);
     added.Cells[KeywordRow::Keywords] = std::move(keywords);
     added.Cells[KeywordRow::Searches] = std::move(searches);
+    ++FRevision;
     if (FObserver && !FInBatch)
         FObserver->RowsAppended();
 }
@@ -81,6 +82,7 @@ void KeywordList::SetCellText(int row, int cell, std::string text)
     if (cell < 0 || cell >= CellCount())
         throw std::out_of_range("cell index out of range");
     held.SetCell(cell, std::move(text));
+    ++FRevision;
     if (FObserver)
         FObserver->RowChanged(row, cell + 1, cell + 1);
 }
@@ -99,6 +101,7 @@ void KeywordList::DeleteRow(int row)
     if (FObserver)
         FObserver->RowAboutToBeDeleted(row);
     FRows.erase(FRows.begin() + row);
+    ++FRevision;
     if (FObserver)
         FObserver->RowDeleted();
 }
@@ -114,6 +117,7 @@ int KeywordList::DeleteTickedRows()
     const auto kept = std::remove_if(firstTicked, FRows.end(), ticked);
     const int deleted = static_cast<int>(FRows.end() - kept);
     FRows.erase(kept, FRows.end());
+    ++FRevision;
     if (FObserver)
         FObserver->RowsReordered();
     return deleted;
@@ -123,6 +127,8 @@ void KeywordList::ClearRows()
 {
     if (FObserver)
         FObserver->RowsAboutToBeReordered();
+    if (!FRows.empty())
+        ++FRevision;
     FRows.clear();
     FRows.shrink_to_fit();
     if (FObserver)

@@ -92,6 +92,10 @@ public:
     // Reorders the rows once, stably, by CompareRows for that column (0 to ColumnCount() - 1).
     void SortByColumn(int column, bool ascending, const TextCollator& collator);
 
+    // Counts the changes to what a save writes (rows added, cells written, rows removed);
+    // ticks and the order do not count. Two equal revisions mean the same rows.
+    uint64_t Revision() const { return FRevision; }
+
     // Announces `count` rows about to be appended as one change, so that a large import
     // is one insertion for the view instead of one per row. AppendRow calls made while
     // it lives are not announced again.
@@ -119,4 +123,5 @@ private:
     std::vector<std::string> FEngineNames;
     KeywordListObserver* FObserver = nullptr;
     bool FInBatch = false;
+    uint64_t FRevision = 0;
 };

@@ -28,6 +28,11 @@ std::string ReadResultCount(const EngineProfile& engine, const std::string& page
     return CutBetween(working, engine.Start, engine.End);
 }
 
+std::string RunPositionText(int row, int rows)
+{
+    return "Row " + std::to_string(row + 1) + " of " + std::to_string(rows);
+}
+
 void GatherSearchCounts(KeywordList& list, GatherHost& host, const std::vector<EngineProfile>& engines,
                         int searchMode)
 {
@@ -38,6 +43,7 @@ void GatherSearchCounts(KeywordList& list, GatherHost& host, const std::vector<E
     for (int row = 0; row < rows; ++row) {
         if (host.StopRequested() || row >= list.CountRows())
             return;
+        host.ShowRunPosition(row, rows);
         for (std::size_t e = 0; e < asked; ++e) {
             const EngineProfile& engine = engines[e];
             const std::string& keyword = list.CellText(row, KeywordRow::Keywords);

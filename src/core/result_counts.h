@@ -30,7 +30,12 @@ public:
     virtual bool StopRequested() const = 0;
     // Handles the waiting window messages (a Stop click among them).
     virtual void PumpMessages() = 0;
+    // The run has come to row `row` (from 0) of the `rows` it walks.
+    virtual void ShowRunPosition(int row, int rows) = 0;
 };
+
+// "Row 12 of 41" for row index 11 of 41.
+std::string RunPositionText(int row, int rows);
 
 // Walks the rows counted at the start, in table order, ticked or not, asking each
 // engine in profile order and writing each count into that engine's cell as it arrives.

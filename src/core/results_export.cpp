@@ -175,20 +175,23 @@ void WriteFileReplacing(const std::string& fileName, const std::string& bytes)
     temporary.RenameTo(target);
 }
 
-void SaveResults(const KeywordList& list, MessagePrompter& prompter, SaveFileChooser& chooser,
-                 const CsvLayout& layout)
+std::optional<SavedResults> SaveResults(const KeywordList& list, MessagePrompter& prompter,
+                                        SaveFileChooser& chooser,
+                                        const CsvLayout& layout)
 {
     if (list.CountRows() == 0) {
         prompter.ShowMessageDialog("You don't have any data to save.", MessageButtons::Ok);
-        return;
+        return std::nullopt;
     }
     const std::optional<std::string> fileName = chooser.ChooseSaveFile();
     if (!fileName)
-        return;
+        return std::nullopt;
     try {
         WriteFileReplacing(*fileName, ResultsCsvText(list, layout));
     } catch (const SaveError& error) {
         prompter.ShowMessageDialog(std::string("Could not save the results: ") + error.what() + ".",
                                    MessageButtons::Ok);
+        return std::nullopt;
     }
+    return SavedResults{list.CountRows(), *fileName};
 }

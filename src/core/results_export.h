@@ -43,5 +43,14 @@ public:
     virtual std::optional<std::string> ChooseSaveFile() = 0;
 };
 
-void SaveResults(const KeywordList& list, MessagePrompter& prompter, SaveFileChooser& chooser,
-                 const CsvLayout& layout = {});
+// A save that wrote its file.
+struct SavedResults {
+    int Rows = 0;
+    std::string FileName;
+};
+
+// Nothing when the list was empty, the dialog was cancelled or the file could not be
+// written (the user has been told why).
+std::optional<SavedResults> SaveResults(const KeywordList& list, MessagePrompter& prompter,
+                                        SaveFileChooser& chooser,
+                                        const CsvLayout& layout = {});

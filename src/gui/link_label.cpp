@@ -3,6 +3,7 @@
 #include "core/web_pages.h"
 #include "gui/dialogs/handler_edge.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
@@ -11,6 +12,7 @@ LinkLabel::LinkLabel(WebPageOpener& opener, QWidget* parent) : QLabel(parent), F
 {
     setCursor(Qt::PointingHandCursor);
     setTextFormat(Qt::PlainText);
+    setFocusPolicy(Qt::TabFocus);
     QFont underlined = font();
     underlined.setUnderline(true);
     setFont(underlined);
@@ -61,6 +63,19 @@ void LinkLabel::mouseReleaseEvent(QMouseEvent* event)
         AtHandlerEdge([this] { OpenInBrowser(FOpener, FURL); })();
 }
 
+void LinkLabel::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        OpenInBrowser(FOpener, FURL);
+        break;
+    default:
+        QLabel::keyPressEvent(event);
+    }
+}
+
 void LinkLabel::paintEvent(QPaintEvent* event)
 {
     // Frame and skin background as any label; the caption in the link's own colour,
@@ -72,6 +87,13 @@ void LinkLabel::paintEvent(QPaintEvent* event)
     painter.setFont(underlined);
     painter.setPen(TextColour());
     painter.drawText(contentsRect(), static_cast<int>(alignment()) | Qt::TextSingleLine, text());
+    if (hasFocus()) {
+        // Drawn here, not by the skin: a skin cannot forget it.
+        QPen dotted(TextColour(), 1, Qt::DotLine);
+        painter.setPen(dotted);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
 }
 
 void LinkLabel::changeEvent(QEvent* event)

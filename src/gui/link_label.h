@@ -1,5 +1,6 @@
 // A link caption: underlined, hand cursor, and a colour of its own while the mouse is
-// over it (the skin's, or blue when the skin names none); a click opens its URL.
+// over it (the skin's, or blue when the skin names none); a click opens its URL. Tab
+// reaches it (a focus frame shows it), and Space or Enter opens it.
 #pragma once
 
 #include <QColor>
@@ -27,6 +28,7 @@ protected:
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
 

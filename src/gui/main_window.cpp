@@ -6,6 +6,7 @@
 #include "core/file_system.h"
 #include "core/keyword_commands.h"
 #include "core/keyword_entry.h"
+#include "core/column_widths.h"
 #include "core/results_export.h"
 #include "core/service_profile_reader.h"
 #include "gui/click_series.h"
@@ -23,13 +24,14 @@
 #include "gui/keyword_table_model.h"
 #include "gui/link_label.h"
 #include "gui/list_tools_menu.h"
+#include "gui/run_row_view.h"
 #include "gui/skin.h"
 #include "gui/status_bar.h"
+#include "gui/table_columns.h"
 #include "gui/text_bytes.h"
 #include "net/ssl_io_handler.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -45,9 +47,6 @@ namespace {
 
 constexpr int ClientWidth = 747;
 constexpr int ClientHeight = 455;
-// No, Keywords, Searches; every engine column after them is EngineColumnWidth wide.
-constexpr int ColumnWidths[] = {49, 132, 132};
-constexpr int EngineColumnWidth = 104;
 const char* const InitialLinkCaption = "Google";
 const char* const InitialLinkURL = "http://www.google.com/";
 // How long a blocking wait of the HTTP client goes without a message pump. Repaints are
@@ -65,14 +64,15 @@ QFrame* MakePanel(QWidget* parent, const char* name, bool framed)
     return panel;
 }
 
-// Toolbar and bottom-panel buttons: placed by hand, hand cursor, never take the focus.
+// Toolbar and bottom-panel buttons: placed by hand, hand cursor; Tab reaches them, a
+// click leaves the focus where it was (in the table).
 QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, QRect place)
 {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(name);
     button->setGeometry(place);
     button->setCursor(Qt::PointingHandCursor);
-    button->setFocusPolicy(Qt::NoFocus);
+    button->setFocusPolicy(Qt::TabFocus);
     return button;
 }
 
@@ -122,6 +122,7 @@ TfrmMain::TfrmMain(BrandingSources sources)
         layout->addWidget(part, part == bsSkinPanel3 ? 1 : 0);
 
     FNetworkCommands.SetListener([this](NetworkCommand running) { NetworkCommandChanged(running); });
+    InstallKeyboard();
     FormCreate();
 }
 
@@ -189,6 +190,8 @@ void TfrmMain::CreateTable()
     header->setStretchLastSection(false);
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     SizeColumns();
+    FColumns = new TableColumns(*lvwItems, FKeywords, ClientWidth);
+    FRunRow = new RunRowView(*lvwItems);
     connect(header, &QHeaderView::sectionClicked, this,
             AtHandlerEdge<int>([this](int column) { lvwItemsColumnClick(column); }));
     fill->addWidget(lvwItems);
@@ -231,11 +234,14 @@ void TfrmMain::CreateStatusBar()
     bsSkinStatusBar1->setObjectName("bsSkinStatusBar1");
     bsSkinStatusBar1->setFixedHeight(17);
     MainStatusPanel = MakeStatusPanel(bsSkinStatusBar1, "MainStatusPanel", "");
+    RunRowPanel = MakeStatusPanel(bsSkinStatusBar1, "RunRowPanel", "");
     bsSkinStatusPanel1 = MakeStatusPanel(bsSkinStatusBar1, "bsSkinStatusPanel1", "Main Keyword: ");
     SecondStatusPanel = MakeStatusPanel(bsSkinStatusBar1, "SecondStatusPanel", "0 item listed");
     MainGauge = new Gauge(bsSkinStatusBar1);
     MainGauge->setObjectName("MainGauge");
     bsSkinStatusBar1->AddPanel(MainStatusPanel, 0);
+    bsSkinStatusBar1->AddPanel(RunRowPanel, 110);
+    bsSkinStatusBar1->ShowPanel(RunRowPanel, false);
     bsSkinStatusBar1->AddPanel(bsSkinStatusPanel1, 160);
     bsSkinStatusBar1->AddPanel(SecondStatusPanel, 82);
     bsSkinStatusBar1->AddPanel(MainGauge, 130);
@@ -264,9 +270,8 @@ void TfrmMain::FormCreate()
 void TfrmMain::SizeColumns()
 {
     QHeaderView* header = lvwItems->horizontalHeader();
-    constexpr int FixedColumns = static_cast<int>(std::size(ColumnWidths));
-    for (int column = 0; column < FKeywords.ColumnCount(); ++column)
-        header->resizeSection(column, column < FixedColumns ? ColumnWidths[column] : EngineColumnWidth);
+    for (int column = 0; column < FModel->columnCount(); ++column)
+        header->resizeSection(column, DesignColumnWidth(column));
 }
 
 void TfrmMain::LoadSettings()
@@ -404,7 +409,14 @@ void TfrmMain::PumpMessages()
 
 int TfrmMain::ShowMessageDialog(const std::string& text, MessageButtons buttons)
 {
+    WaitForUser();
     return MessageDialog::Execute(this, text, buttons);
+}
+
+void TfrmMain::WaitForUser()
+{
+    if (FNetworkCommands.IsRunning())
+        MainGauge->SetProgress(0);
 }
 
 void TfrmMain::ShowMainStatus(const std::string& text)
@@ -473,12 +485,15 @@ void TfrmMain::btnGatherDataClick()
     SetColumnClick(false);
     FStopRequested = false;
     btnGatherData->setText("Stop");
+    FColumns->ScrollToLeftEdge();
+    FRunRow->RunStarted();
     // Idle again however the run ends, an error that escapes it included, so the window
     // is never left stuck in the running state.
     struct BackToIdle {
         TfrmMain& Window;
         ~BackToIdle()
         {
+            Window.bsSkinStatusBar1->ShowPanel(Window.RunRowPanel, false);
             Window.btnGatherData->setText("Gather Data");
             Window.PumpMessages();
             Window.SetColumnClick(true);
@@ -497,27 +512,18 @@ void TfrmMain::StopGatherData()
     PumpMessages();
 }
 
-void TfrmMain::closeEvent(QCloseEvent* event)
+void TfrmMain::ShowRunPosition(int row, int rows)
 {
-    if (!FNetworkCommands.IsRunning()) {
-        QWidget::closeEvent(event);
-        return;
-    }
-    // The command is further down this thread's stack: it cannot be left running, and
-    // the window cannot go from under it. It ends at its next check, with the request
-    // under way cut; no request starts after this.
-    event->ignore();
-    FCloseRequested = true;
-    FStopRequested = true;
-    IdHTTP1.CloseConnection();
-    NetworkCommandChanged(FNetworkCommands.Running());
+    RunRowPanel->setText(QString::fromStdString(RunPositionText(row, rows)));
+    bsSkinStatusBar1->ShowPanel(RunRowPanel, true);
+    FRunRow->ShowRow(row);
 }
 
 void TfrmMain::NetworkCommandChanged(NetworkCommand running)
 {
-    const bool idle = running == NetworkCommand::None && !FCloseRequested;
-    if (running == NetworkCommand::None && FCloseRequested)
-        QTimer::singleShot(0, this, AtHandlerEdge([this] { close(); }));
+    const bool idle = running == NetworkCommand::None && !FCloseQuestion.Waiting();
+    if (running == NetworkCommand::None && FCloseQuestion.Waiting())
+        QTimer::singleShot(0, this, AtHandlerEdge([this] { CloseAfterRun(); }));
     for (QPushButton* command :
          {btnMainKeyword, btnGatherKeyword, btnAddKeyword, btnSaveResults, bsSkinButton3, bsSkinButton4})
         command->setEnabled(idle);
@@ -536,11 +542,13 @@ void TfrmMain::btnGatherKeywordClick()
     if (!run)
         return; // another command runs: this click slipped through one of its pumps
     FStopRequested = false;
+    FColumns->ScrollToLeftEdge();
     GatherKeywords(FMainKeywordText, FProfile.Suggest, FKeywords, *this, *this, *this);
 }
 
 ChallengeAnswer TfrmMain::AnswerChallenge(const std::string& challengePage)
 {
+    WaitForUser();
     TfrmCaptcha dialog(this, *this);
     dialog.TrustAuthorities(FServices.CAFile);
     dialog.SetPageText(challengePage);
@@ -558,7 +566,7 @@ void TfrmMain::btnSaveResultsClick()
 {
     if (FNetworkCommands.IsRunning())
         return;
-    SaveResults(FKeywords, *this, bsSkinSaveDialog1, FListTools->Tools().SavedLayout());
+    SaveResultsNow();
 }
 
 void TfrmMain::btnHelpClick()
@@ -604,12 +612,14 @@ void TfrmMain::bsSkinButton4Click()
     if (FNetworkCommands.IsRunning())
         return;
     DeleteAll(FKeywords, *this, *this, &FListTools->Tools().Undo());
+    FColumns->ScrollToLeftEdge();
 }
 
 void TfrmMain::lvwItemsColumnClick(int column)
 {
     // Sorting moves the rows a running command walks by position.
-    if (FNetworkCommands.IsRunning())
-        return;
-    ColumnClick(FKeywords, FSort, column, FCollator);
+    if (!FNetworkCommands.IsRunning())
+        ColumnClick(FKeywords, FSort, column, FCollator);
+    // The header may have turned its arrow on the click: it shows the sort in force.
+    FColumns->ShowSortDirection(FSort);
 }

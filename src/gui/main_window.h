@@ -5,6 +5,7 @@
 
 #include "config/service_addresses.h"
 #include "core/branding.h"
+#include "core/close_question.h"
 #include "core/keyword_list.h"
 #include "core/keyword_sort.h"
 #include "core/keyword_suggestions.h"
@@ -42,6 +43,8 @@ class AnimatedBanner;
 class TIdSSLIOHandlerSocket;
 class StatusBar;
 class IniFile;
+class TableColumns;
+class RunRowView;
 
 // Where the window finds its settings file and the files it names, where its file
 // dialogs start, how it draws the random picks of banner and links, and how it opens web
@@ -62,7 +65,8 @@ class TfrmMain : public QWidget,
                  public FetchDisplay,
                  private GatherHost,
                  private BrandingDisplay,
-                 private SuggestionHost {
+                 private SuggestionHost,
+                 private ClosePrompter {
 public:
     explicit TfrmMain(BrandingSources sources = {});
     ~TfrmMain() override;
@@ -92,8 +96,8 @@ public:
 protected:
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    // During a network command the close only stops it; the window closes once the
-    // command has returned.
+    // Rows never saved are not lost without a question. During a network command the
+    // close stops it; the window closes (or saves) once the command has returned.
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
@@ -104,6 +108,8 @@ private:
     void CreateBottomPanel();
     void CreateStatusBar();
     void SizeColumns();
+    // Shortcuts, the Tab chain and Space in the table (window_shortcuts.cpp).
+    void InstallKeyboard();
 
     void FormCreate();
     void FormShow();
@@ -136,6 +142,15 @@ private:
     // The "Stop" click of a running data gathering.
     void StopGatherData();
     void SetColumnClick(bool on);
+    // Save Results; true when the file was written.
+    bool SaveResultsNow();
+    CloseAnswer AskSaveBeforeClosing() override;
+    // A close that waited for a stopped command: closes, or saves first.
+    void CloseAfterRun();
+    // A dialog waits for the user in the middle of a command: the gauge must not read
+    // as if the command were done.
+    void WaitForUser();
+    void ShowRunPosition(int row, int rows) override;
 
     bool FetchPage(const std::string& url, std::string& page) override;
     bool FetchPageWith(const std::string& url, const std::vector<std::string>& headers, std::string& page) override;
@@ -165,7 +180,8 @@ private:
     // The one running state of the network commands, and a close waiting for the
     // running one to return.
     NetworkCommandState FNetworkCommands;
-    bool FCloseRequested = false;
+    CloseQuestion FCloseQuestion;
+    UnsavedResults FUnsaved;
 
     // Branding: where the settings lie, the random picks, the browser, and what the
     // settings set for the click handlers.
@@ -214,6 +230,8 @@ private:
     AnimatedBanner* gifBanner = nullptr;
     QFrame* bsSkinPanel3 = nullptr;
     QTableView* lvwItems = nullptr;
+    TableColumns* FColumns = nullptr; // owned by lvwItems
+    RunRowView* FRunRow = nullptr;    // owned by lvwItems
     QFrame* bsSkinPanel4 = nullptr;
     QPushButton* bsSkinButton1 = nullptr;
     QPushButton* bsSkinButton2 = nullptr;
@@ -224,6 +242,7 @@ private:
     int FLink2RightMargin = 0;
     StatusBar* bsSkinStatusBar1 = nullptr;
     QLabel* MainStatusPanel = nullptr;
+    QLabel* RunRowPanel = nullptr; // "Row 12 of 41" beside the fetch, during Gather Data
     QLabel* bsSkinStatusPanel1 = nullptr;
     QLabel* SecondStatusPanel = nullptr;
     Gauge* MainGauge = nullptr;

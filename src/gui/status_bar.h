@@ -15,6 +15,8 @@ public:
     // Adds a panel to the right of those added before; width 0 gives the panel what the
     // others leave.
     void AddPanel(QWidget* panel, int width);
+    // A hidden panel takes no room; the fill panel gives up what it needs.
+    void ShowPanel(QWidget* panel, bool shown);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

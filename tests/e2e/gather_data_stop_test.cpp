@@ -302,8 +302,9 @@ TEST_F(GatherWindowTest, TheRestOfATripleClickOnStopStartsNothing)
     EXPECT_EQ(Counts(1), (std::vector<std::string>{"1,100", "2,200", "3,300"}));
 }
 
-// Closing the window stops the run where it stands: the request under way is cut, no
-// other request starts, and the window closes as soon as the run has returned.
+// Closing the window (its rows discarded) stops the run where it stands: the request
+// under way is cut, no other request starts, and the window closes as soon as the run
+// has returned.
 TEST_F(GatherWindowTest, CloseDuringARun)
 {
     std::vector<Script> scripts = AnswersForRows(1);
@@ -317,6 +318,7 @@ TEST_F(GatherWindowTest, CloseDuringARun)
     bool closeRefused = true;
     DuringTheRun(window.get(), [&] { return server.IsHolding("phase"); },
                  [&] {
+                     modal::AnswerNext(modal::ClickButton("Discard")); // rows never saved
                      closeRefused = !window->close();
                      QMetaObject::invokeMethod(qApp, [&server] { server.Release("phase"); }, Qt::QueuedConnection);
                  });
@@ -345,6 +347,7 @@ TEST_F(GatherWindowTest, CloseDuringARunEndsTheEventLoop)
 
     DuringTheRun(window.get(), [&] { return server.IsHolding("phase"); },
                  [&] {
+                     modal::AnswerNext(modal::ClickButton("Discard")); // rows never saved
                      window->close();
                      QMetaObject::invokeMethod(qApp, [&server] { server.Release("phase"); }, Qt::QueuedConnection);
                  });

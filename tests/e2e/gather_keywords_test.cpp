@@ -17,6 +17,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
@@ -309,6 +310,28 @@ TEST_F(GatherKeywordsTest, CancelOnTheWrongPasswordQuestionEndsWithoutReading)
     EXPECT_EQ(server.ConnectionCount(), 2u);
     EXPECT_EQ(window->Keywords().CountRows(), 0);
     EXPECT_EQ(Panel("SecondStatusPanel"), "0 item listed");
+}
+
+// The page before a dialog was read in full; while the dialog waits for the user the
+// gauge must not read as if the command were done.
+TEST_F(GatherKeywordsTest, TheGaugeDoesNotReadDoneWhileADialogWaits)
+{
+    ScriptedServer server({Answer(Page(ChallengeBody("r1"))), Answer(Page(ChallengeBody("r2") + ResultBody))});
+    OpenWindow(Root(server), "golf clubs");
+    auto* gauge = window->findChild<QProgressBar*>("MainGauge");
+    std::vector<QString> shown;
+    const auto record = [&] { shown.push_back(gauge->text()); };
+    modal::AnswerNext([&](QWidget* dialog) {
+        record();
+        TypeInCaptcha("x", "btnOk")(dialog);
+    });
+    modal::AnswerNext([&](QWidget* dialog) {
+        record();
+        modal::ClickButton("Cancel")(dialog);
+    });
+    Click("btnGatherKeyword");
+    ASSERT_TRUE(server.Finish());
+    EXPECT_EQ(shown, (std::vector<QString>{"0%", "0%"}));
 }
 
 TEST_F(GatherKeywordsTest, AFailedAnswerFetchEndsWithTheStatusSayingWhy)

@@ -335,7 +335,10 @@ private:
             std::string(" / ") + TriggerNames[static_cast<int>(FTrigger)] + (now ? ", at once" : ", queued");
         if (FClose) {
             FPhaseAtFire = "close: " + FPhaseAtFire;
+            // The rows were never saved: the close asks first, and is answered Discard.
+            FExpectCloseQuestion = true;
             FWindow->close();
+            FExpectCloseQuestion = false;
             FStopHandled = true;
             return;
         }
@@ -356,6 +359,11 @@ private:
         QWidget* dialog = QApplication::activeModalWidget();
         if (!dialog || !dialog->isVisible())
             return;
+        if (FExpectCloseQuestion && dialog->objectName() == "msgMain") {
+            if (auto* discard = dialog->findChild<QPushButton*>("btnDiscard"))
+                discard->click();
+            return;
+        }
         if (FExpectSearchDialog && dialog->objectName() == "frmSelSearch") {
             FExpectSearchDialog = false;
             if (auto* ok = dialog->findChild<QPushButton*>("btnOk"))
@@ -532,6 +540,7 @@ private:
     bool FInRun = false;
     bool FArmedRun = false; // a run the soak stops
     bool FExpectSearchDialog = false;
+    bool FExpectCloseQuestion = false;
     bool FStopFired = false;
     bool FStopHandled = false;
     bool FConnecting = false;

@@ -29,31 +29,6 @@ std::string Contents(const std::filesystem::path& file)
 class SaveResultsTest : public WindowTest {
 protected:
     void ClickSave() { Click("btnSaveResults"); }
-
-    // Answers the save dialog: what it proposed, then the name typed into it (empty: keep
-    // the proposal), confirmed with its Save button.
-    modal::Answer SaveAs(QString* proposedFolder, QString* proposedName, const QString& typed)
-    {
-        return [this, proposedFolder, proposedName, typed](QWidget* dialog) {
-            auto* chooser = qobject_cast<QFileDialog*>(dialog);
-            ASSERT_NE(chooser, nullptr);
-            EXPECT_EQ(chooser->windowTitle(), "Save file");
-            EXPECT_EQ(chooser->nameFilters(), QStringList{"CSV files (*.csv)"});
-            auto* name = chooser->findChild<QLineEdit*>("fileNameEdit");
-            ASSERT_NE(name, nullptr);
-            *proposedFolder = chooser->directory().absolutePath();
-            *proposedName = name->text();
-            if (!typed.isEmpty()) {
-                chooser->setDirectory(QString::fromStdString(folder.string()));
-                name->clear();
-                QTest::keyClicks(name, typed);
-            }
-            QPushButton* save = chooser->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Save);
-            ASSERT_TRUE(QTest::qWaitFor([save] { return save->isEnabled(); }, 10000));
-            QTest::mouseClick(save, Qt::LeftButton);
-        };
-    }
-
 };
 
 TEST_F(SaveResultsTest, AnEmptyTableHasNothingToSave)
@@ -83,6 +58,39 @@ TEST_F(SaveResultsTest, SavesAsCsvThenProposesTheSameFile)
     EXPECT_EQ(nameSecond, "results.csv");
     EXPECT_NE(Contents(saved).find("\"2\",\"soccer\""), std::string::npos) << "not overwritten";
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
+}
+
+// The first save proposes the main keyword as the file name (with what a file name
+// cannot hold replaced), and every save says in the status bar what it wrote where.
+TEST_F(SaveResultsTest, ProposesTheMainKeywordAndSaysWhatItSaved)
+{
+    modal::AnswerNext([](QWidget* dialog) {
+        QTest::keyClicks(dialog->findChild<QLineEdit*>("edtMainKeyword"), "golf/clubs: cheap");
+        QTest::mouseClick(dialog->findChild<QPushButton*>("btnOk"), Qt::LeftButton);
+    });
+    Click("btnMainKeyword");
+    for (int row = 1; row <= 41; ++row)
+        window.Keywords().AppendRow(row, "golf clubs " + std::to_string(row), "");
+
+    QString proposedFolder, proposedName;
+    modal::AnswerNext(SaveAs(&proposedFolder, &proposedName, "golf clubs"));
+    ClickSave();
+    EXPECT_EQ(proposedName, "golf_clubs_ cheap.csv");
+    EXPECT_EQ(Panel("MainStatusPanel").toStdString(), "Saved 41 rows to " + (folder / "golf clubs.csv").string());
+
+    // The second save keeps proposing the file last saved.
+    modal::AnswerNext(SaveAs(&proposedFolder, &proposedName, ""));
+    ClickSave();
+    EXPECT_EQ(proposedName, "golf clubs.csv");
+}
+
+// A cancelled save writes nothing and says nothing.
+TEST_F(SaveResultsTest, ACancelledSaveLeavesTheStatusAlone)
+{
+    window.Keywords().AppendRow(1, "golf", "");
+    modal::AnswerNext(modal::PressKey(Qt::Key_Escape));
+    ClickSave();
+    EXPECT_EQ(Panel("MainStatusPanel"), "");
 }
 
 } // namespace

@@ -120,6 +120,9 @@ public:
     bool StopRequested() const override { return Stop; }
     std::map<std::string, std::vector<std::string>> Headers;
     void PumpMessages() override { ++Pumps; }
+    void ShowRunPosition(int row, int rows) override { Positions.push_back(RunPositionText(row, rows)); }
+
+    std::vector<std::string> Positions;
 };
 
 class GatherSearchCountsTest : public testing::Test {
@@ -149,6 +152,7 @@ TEST_F(GatherSearchCountsTest, FillsEveryRowTickedOrNotAndPumpsAfterEachCell)
     EXPECT_EQ(host.Requests.size(), 12u);
     EXPECT_EQ(host.Requests[3], "http://g.test/search?q=%22golf+clubs%22");
     EXPECT_EQ(host.Pumps, 12);
+    EXPECT_EQ(host.Positions, (std::vector<std::string>{"Row 1 of 4", "Row 2 of 4", "Row 3 of 4", "Row 4 of 4"}));
 }
 
 TEST_F(GatherSearchCountsTest, APageWithoutMarkersEmptiesAnOldFigure)
@@ -190,6 +194,8 @@ TEST_F(GatherSearchCountsTest, AStopWhileYahooOfRowThreeIsAskedLeavesTheRest)
     EXPECT_EQ(Counts(2), (std::vector<std::string>{"100", "old yahoo", ""}));
     EXPECT_EQ(Counts(3), (std::vector<std::string>{"", "", ""}));
     EXPECT_EQ(host.Requests.size(), 8u);
+    // The position names the row being asked, and no row after the stop.
+    EXPECT_EQ(host.Positions, (std::vector<std::string>{"Row 1 of 4", "Row 2 of 4", "Row 3 of 4"}));
 }
 
 TEST_F(GatherSearchCountsTest, TheStopFlagIsCheckedAfterEveryCell)

@@ -227,7 +227,7 @@ TEST(SaveResults, AnEmptyListSaysSoWithoutADialog)
     KeywordList list;
     ScriptedPrompter prompter;
     ChooserStub chooser;
-    SaveResults(list, prompter, chooser);
+    EXPECT_FALSE(SaveResults(list, prompter, chooser));
     ASSERT_EQ(prompter.Asked.size(), 1u);
     EXPECT_EQ(prompter.Asked[0].Text, "You don't have any data to save.");
     EXPECT_EQ(chooser.Asked, 0);
@@ -240,13 +240,31 @@ TEST(SaveResults, WritesTheChosenFileOrNothingOnCancel)
     list.AppendRow(1, "golf", "");
     ScriptedPrompter prompter;
     ChooserStub chooser;
-    SaveResults(list, prompter, chooser);
+    EXPECT_FALSE(SaveResults(list, prompter, chooser));
     EXPECT_TRUE(std::filesystem::is_empty(folder.Path()));
 
     chooser.Answer = (folder.Path() / "r.csv").string();
-    SaveResults(list, prompter, chooser);
+    const std::optional<SavedResults> saved = SaveResults(list, prompter, chooser);
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->Rows, 1);
+    EXPECT_EQ(saved->FileName, *chooser.Answer);
     EXPECT_EQ(Contents(*chooser.Answer), ResultsCsvText(list));
     EXPECT_TRUE(prompter.Asked.empty());
+}
+
+// A save that could not write its file reports nothing saved, so a close waiting on it
+// keeps the window open.
+TEST(SaveResults, AFailedWriteIsNoSave)
+{
+    TempDir folder;
+    KeywordList list;
+    list.AppendRow(1, "golf", "");
+    ScriptedPrompter prompter;
+    ChooserStub chooser;
+    chooser.Answer = (folder.Path() / "no such folder" / "r.csv").string();
+    EXPECT_FALSE(SaveResults(list, prompter, chooser));
+    ASSERT_EQ(prompter.Asked.size(), 1u);
+    EXPECT_EQ(prompter.Asked[0].Text, "Could not save the results: No such file or directory.");
 }
 
 } // namespace

@@ -10,9 +10,26 @@
 
 #include <algorithm>
 
+namespace {
+
+std::vector<MessageDialog::Button> OkCancelButtons(MessageButtons buttons)
+{
+    std::vector<MessageDialog::Button> row{{"btnOK", "OK", mrOk}};
+    if (buttons == MessageButtons::OkCancel)
+        row.push_back({"btnCancel", "Cancel", mrCancel});
+    return row;
+}
+
+} // namespace
+
 MessageDialog::MessageDialog(QWidget* parent, const QString& text, MessageButtons buttons)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      FHasCancel(buttons == MessageButtons::OkCancel)
+    : MessageDialog(parent, text, OkCancelButtons(buttons), buttons == MessageButtons::OkCancel ? mrCancel : mrOk)
+{
+}
+
+MessageDialog::MessageDialog(QWidget* parent, const QString& text, const std::vector<Button>& buttons,
+                             int escapeResult)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), FEscapeResult(escapeResult)
 {
     setObjectName("msgMain");
     setWindowTitle("Information");
@@ -27,17 +44,16 @@ MessageDialog::MessageDialog(QWidget* parent, const QString& text, MessageButton
     FText->setObjectName("MessageText");
     FText->setTextFormat(Qt::PlainText);
 
-    FOk = new QPushButton("OK", this);
-    FOk->setObjectName("btnOK");
-    FOk->setDefault(true);
-    connect(FOk, &QPushButton::clicked, this, AtHandlerEdge([this] { done(mrOk); }));
-    if (FHasCancel) {
-        FCancel = new QPushButton("Cancel", this);
-        FCancel->setObjectName("btnCancel");
-        connect(FCancel, &QPushButton::clicked, this, AtHandlerEdge([this] { done(mrCancel); }));
+    for (const Button& button : buttons) {
+        auto* made = new QPushButton(button.Caption, this);
+        made->setObjectName(button.Name);
+        const int result = button.Result;
+        connect(made, &QPushButton::clicked, this, AtHandlerEdge([this, result] { done(result); }));
+        FButtons.push_back(made);
     }
+    FButtons.front()->setDefault(true);
     LayOut();
-    FOk->setFocus();
+    FButtons.front()->setFocus();
 }
 
 void MessageDialog::LayOut()
@@ -48,7 +64,7 @@ void MessageDialog::LayOut()
     FText->move(textLeft, textTop);
     FIcon->setGeometry(5, std::max(10, textTop + FText->height() / 2 - 16), 32, 32);
 
-    const int buttonCount = FHasCancel ? 2 : 1;
+    const int buttonCount = static_cast<int>(FButtons.size());
     const int gap = 10;
     const int rowWidth = buttonCount * ButtonWidth + (buttonCount - 1) * gap;
     const int clientWidth = std::max(textLeft + FText->width(), rowWidth) + 40;
@@ -57,9 +73,7 @@ void MessageDialog::LayOut()
 
     int left = (clientWidth - rowWidth) / 2;
     const int top = clientHeight - 10 - ButtonHeight;
-    for (QPushButton* button : {FOk, FCancel}) {
-        if (!button)
-            continue;
+    for (QPushButton* button : FButtons) {
         button->setGeometry(left, top, ButtonWidth, ButtonHeight);
         left += ButtonWidth + gap;
     }
@@ -70,7 +84,7 @@ void MessageDialog::LayOut()
 
 void MessageDialog::reject()
 {
-    done(FHasCancel ? mrCancel : mrOk);
+    done(FEscapeResult);
 }
 
 int MessageDialog::Execute(QWidget* parent, const std::string& text, MessageButtons buttons)

@@ -6,12 +6,23 @@
 
 #include <QDialog>
 
+#include <vector>
+
 class QLabel;
 class QPushButton;
 
 class MessageDialog : public QDialog {
 public:
+    // A button of the row and the result it closes the dialog with.
+    struct Button {
+        const char* Name;
+        const char* Caption;
+        int Result;
+    };
+
     MessageDialog(QWidget* parent, const QString& text, MessageButtons buttons);
+    // The first button is the default (Enter); Escape closes with escapeResult.
+    MessageDialog(QWidget* parent, const QString& text, const std::vector<Button>& buttons, int escapeResult);
 
     // Shows the dialog modally; mrOk for OK, mrCancel for Cancel. Escape presses Cancel
     // when there is one and OK otherwise.
@@ -25,9 +36,8 @@ public:
 private:
     void LayOut();
 
-    bool FHasCancel;
+    int FEscapeResult;
     QLabel* FIcon;
     QLabel* FText;
-    QPushButton* FOk;
-    QPushButton* FCancel = nullptr;
+    std::vector<QPushButton*> FButtons;
 };

@@ -23,6 +23,8 @@ std::optional<std::string> SaveDialog::ChooseSaveFile()
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     if (!FLastFileName.empty())
         dialog.selectFile(QString::fromStdString(FLastFileName));
+    else if (!FProposedName.empty())
+        dialog.selectFile(QString::fromStdString(FProposedName));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
 

@@ -1,5 +1,6 @@
 // bsSkinSaveDialog1: the save dialog of "Save Results". It first opens in the program's
-// folder; after a confirmed save it proposes the file last saved, in its folder.
+// folder with the proposed name; after a confirmed save it proposes the file last saved,
+// in its folder.
 #pragma once
 
 #include "core/results_export.h"
@@ -23,6 +24,8 @@ class SaveDialog : public SaveFileChooser {
 public:
     SaveDialog(QWidget* owner, std::string startFolder, const SavedFileKind& kind = ResultsFileKind);
 
+    // The name proposed while nothing has been saved yet.
+    void ProposeFileName(std::string name) { FProposedName = std::move(name); }
     std::optional<std::string> ChooseSaveFile() override;
 
 private:
@@ -30,4 +33,5 @@ private:
     const SavedFileKind& FKind;
     std::string FFolder;
     std::string FLastFileName;
+    std::string FProposedName;
 };
