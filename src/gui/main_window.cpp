@@ -24,6 +24,7 @@
 #include "gui/skin.h"
 #include "gui/status_bar.h"
 #include "gui/text_bytes.h"
+#include "net/cookies.h"
 #include "net/ssl_io_handler.h"
 
 #include <QApplication>
@@ -162,6 +163,7 @@ void TfrmMain::CreateTable()
     fill->setContentsMargins(0, 0, 0, 0);
 
     FModel = std::make_unique<KeywordTableModel>(FKeywords);
+    FModel->SetCellStates([this](int row, int cell) { return FGatherRecord.Cell(FKeywords, row, cell); });
     lvwItems = new QTableView(bsSkinPanel3);
     lvwItems->setObjectName("lvwItems");
     lvwItems->setAccessibleName("Keywords");
@@ -438,12 +440,10 @@ void TfrmMain::btnGatherDataClick()
         return;
     }
     NetworkCommandRun run = FNetworkCommands.TryBegin(NetworkCommand::GatherData);
-    {
-        TfrmSelSearch dialog(this);
-        if (dialog.exec() != mrOk)
-            return;
-        FSearchMode = SearchModeFromTicks(dialog.PreciseTicked());
-    }
+    const std::vector<CountEngine> engines = BuiltInCountEngines(FServices);
+    const RunStart start = ChooseRunStart(engines);
+    if (start == RunStart::Cancel)
+        return;
 
     SetColumnClick(false);
     FStopRequested = false;
@@ -459,7 +459,7 @@ void TfrmMain::btnGatherDataClick()
             Window.SetColumnClick(true);
         }
     } backToIdle{*this};
-    GatherSearchCounts(FKeywords, *this, FServices, FSearchMode);
+    GatherCounts(engines, start);
 }
 
 void TfrmMain::StopGatherData()

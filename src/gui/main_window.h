@@ -5,6 +5,8 @@
 
 #include "config/service_addresses.h"
 #include "core/branding.h"
+#include "core/count_engine.h"
+#include "core/gather_record.h"
 #include "core/keyword_list.h"
 #include "core/keyword_sort.h"
 #include "core/keyword_suggestions.h"
@@ -36,6 +38,7 @@ class LinkLabel;
 class BannerPicture;
 class AnimatedBanner;
 class TIdSSLIOHandlerSocket;
+class TIdCookieManager;
 class StatusBar;
 
 // Where the window finds its settings file and the files it names, how it draws the
@@ -118,6 +121,12 @@ private:
     void StopGatherData();
     void SetColumnClick(bool on);
 
+    // Gather Data's start and run (gather_lanes.cpp).
+    enum class RunStart { Continue, StartAgain, Cancel };
+    // Continue the last run (when it ended early), or choose the search mode and start again.
+    RunStart ChooseRunStart(const std::vector<CountEngine>& engines);
+    void GatherCounts(const std::vector<CountEngine>& engines, RunStart start);
+
     bool FetchPage(const std::string& url, std::string& page) override;
     bool StopRequested() const override { return FStopRequested; }
     ChallengeAnswer AnswerChallenge(const std::string& challengePage) override;
@@ -137,6 +146,7 @@ private:
     bool FStopRequested = false;
     std::string FMainKeywordText;
     int FSearchMode = 0;
+    GatherRecord FGatherRecord;
 
     ServiceAddresses FServices;
     // The one running state of the network commands, and a close waiting for the
@@ -157,6 +167,8 @@ private:
     // blocking wait of the HTTP client, pumping at least every RunPumpInterval.
     QtMessageQueue FMessageQueue;
     TIdAntiFreeze IdAntiFreeze1{FMessageQueue};
+    // The cookie store the lanes share with IdHTTP1, when IdHTTP1 has none of its own yet.
+    std::unique_ptr<TIdCookieManager> FSharedCookies;
     TIdHTTP IdHTTP1;
     std::shared_ptr<TIdSSLIOHandlerSocket> FSecureHandler;
     std::unique_ptr<PageFetch> FPageFetch;

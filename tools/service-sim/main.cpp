@@ -42,6 +42,7 @@ int main(int argc, char** argv)
         challenge.HttpsPort = https.Port();
         Responder responder(BuildServices(challenge), options.Faults);
         Server server(options.Port, responder, log.get());
+        server.SetDropEvery(options.Faults.DropEvery);
         https.Start(server.Port());
 
         runningServer = &server;

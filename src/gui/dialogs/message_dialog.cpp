@@ -10,9 +10,38 @@
 
 #include <algorithm>
 
+namespace {
+
+// Choose's results lie past those of Execute, so no index reads as mrOk or mrCancel.
+constexpr int FirstChoice = 100;
+
+} // namespace
+
 MessageDialog::MessageDialog(QWidget* parent, const QString& text, MessageButtons buttons)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      FHasCancel(buttons == MessageButtons::OkCancel)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+{
+    MakeText(text);
+    AddButton("OK", "btnOK", mrOk);
+    if (buttons == MessageButtons::OkCancel) {
+        AddButton("Cancel", "btnCancel", mrCancel);
+        FEscapeResult = mrCancel;
+    }
+    LayOut();
+}
+
+MessageDialog::MessageDialog(QWidget* parent, const QString& text, const std::vector<QString>& captions)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+{
+    MakeText(text);
+    for (size_t index = 0; index < captions.size(); ++index) {
+        const std::string name = "btnChoice" + std::to_string(index + 1);
+        AddButton(captions[index], name.c_str(), FirstChoice + static_cast<int>(index));
+    }
+    FEscapeResult = FirstChoice + static_cast<int>(captions.size()) - 1;
+    LayOut();
+}
+
+void MessageDialog::MakeText(const QString& text)
 {
     setObjectName("msgMain");
     setWindowTitle("Information");
@@ -26,18 +55,19 @@ MessageDialog::MessageDialog(QWidget* parent, const QString& text, MessageButton
     FText = new QLabel(text, this);
     FText->setObjectName("MessageText");
     FText->setTextFormat(Qt::PlainText);
+}
 
-    FOk = new QPushButton("OK", this);
-    FOk->setObjectName("btnOK");
-    FOk->setDefault(true);
-    connect(FOk, &QPushButton::clicked, this, AtHandlerEdge([this] { done(mrOk); }));
-    if (FHasCancel) {
-        FCancel = new QPushButton("Cancel", this);
-        FCancel->setObjectName("btnCancel");
-        connect(FCancel, &QPushButton::clicked, this, AtHandlerEdge([this] { done(mrCancel); }));
+QPushButton* MessageDialog::AddButton(const QString& caption, const char* objectName, int result)
+{
+    auto* button = new QPushButton(caption, this);
+    button->setObjectName(objectName);
+    connect(button, &QPushButton::clicked, this, AtHandlerEdge([this, result] { done(result); }));
+    if (FButtons.empty()) {
+        button->setDefault(true);
+        button->setFocus();
     }
-    LayOut();
-    FOk->setFocus();
+    FButtons.push_back(button);
+    return button;
 }
 
 void MessageDialog::LayOut()
@@ -48,20 +78,24 @@ void MessageDialog::LayOut()
     FText->move(textLeft, textTop);
     FIcon->setGeometry(5, std::max(10, textTop + FText->height() / 2 - 16), 32, 32);
 
-    const int buttonCount = FHasCancel ? 2 : 1;
     const int gap = 10;
-    const int rowWidth = buttonCount * ButtonWidth + (buttonCount - 1) * gap;
+    std::vector<int> widths;
+    int rowWidth = 0;
+    for (QPushButton* button : FButtons) {
+        // A caption such as "Skip Google" gets the room it needs; the rest keep the usual width.
+        widths.push_back(std::max(ButtonWidth, button->fontMetrics().horizontalAdvance(button->text()) + 16));
+        rowWidth += widths.back();
+    }
+    rowWidth += (static_cast<int>(FButtons.size()) - 1) * gap;
     const int clientWidth = std::max(textLeft + FText->width(), rowWidth) + 40;
     const int clientHeight = ButtonHeight + FText->height() + 50;
     setFixedSize(clientWidth, clientHeight);
 
     int left = (clientWidth - rowWidth) / 2;
     const int top = clientHeight - 10 - ButtonHeight;
-    for (QPushButton* button : {FOk, FCancel}) {
-        if (!button)
-            continue;
-        button->setGeometry(left, top, ButtonWidth, ButtonHeight);
-        left += ButtonWidth + gap;
+    for (size_t index = 0; index < FButtons.size(); ++index) {
+        FButtons[index]->setGeometry(left, top, widths[index], ButtonHeight);
+        left += widths[index] + gap;
     }
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -70,11 +104,17 @@ void MessageDialog::LayOut()
 
 void MessageDialog::reject()
 {
-    done(FHasCancel ? mrCancel : mrOk);
+    done(FEscapeResult);
 }
 
 int MessageDialog::Execute(QWidget* parent, const std::string& text, MessageButtons buttons)
 {
     MessageDialog dialog(parent, QString::fromUtf8(text), buttons);
     return dialog.exec();
+}
+
+int MessageDialog::Choose(QWidget* parent, const std::string& text, const std::vector<QString>& captions)
+{
+    MessageDialog dialog(parent, QString::fromUtf8(text), captions);
+    return dialog.exec() - FirstChoice;
 }
