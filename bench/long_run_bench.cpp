@@ -154,5 +154,11 @@ int main(int argc, char** argv)
                 delay, pacedRows, paced, expected, 100.0 * (paced - expected) / expected);
     std::printf("smallest gap between the end of a request and the next to the same engine  %.1f ms   (target >= %d)\n",
                 smallestGap, delay);
+    // For the table script: name, our figure, (no curl), ratio, target.
+    std::printf("TABLE|Gather Data side by side / one after another, %d ms latency|%.2f|||<= 0.40\n", latency,
+                lanes / inTurn);
+    std::printf("TABLE|Paced run (Delay=%d): time off rows x delay (%%)|%.1f|||<= 10\n", delay,
+                100.0 * (paced - expected) / expected);
+    std::printf("TABLE|Paced run: smallest gap between an engine's requests (ms)|%.1f|||>= %d\n", smallestGap, delay);
     return 0;
 }

@@ -4,6 +4,7 @@
 #include "core/page_text.h"
 #include "net/cookies.h"
 #include "net/errors.h"
+#include "net/socket_layer.h"
 #include "net/ssl_errors.h"
 #include "net/ssl_io_handler.h"
 #include "net/streams.h"
@@ -50,7 +51,9 @@ EngineAnswer ClientLaneFetcher::Fetch(const std::string& url)
         answer.Text = error.BodyText;
     } catch (const std::exception& error) {
         FClient.CloseConnection();
-        const bool connection = dynamic_cast<const EIdSocketError*>(&error) ||
+        // A host that does not exist stays so: only a connection is worth another try.
+        const auto* socketError = dynamic_cast<const EIdSocketError*>(&error);
+        const bool connection = (socketError && socketError->SocketErrorCode != WSAHOST_NOT_FOUND) ||
                                 dynamic_cast<const EIdConnectException*>(&error) ||
                                 dynamic_cast<const EIdConnClosedGracefully*>(&error) ||
                                 dynamic_cast<const EIdTCPConnectionError*>(&error) ||

@@ -104,12 +104,14 @@ bool TIdCookieManager::AskAcceptCookie(TIdCookieRFC2109& cookie)
 
 void TIdCookieManager::AcceptCookie(const std::string& text, const std::string& host)
 {
+    const std::lock_guard lock(FUseLock);
     if (text.size() <= MaxCookieLength)
         Admit(FStore->NewCookie(), text, host);
 }
 
 void TIdCookieManager::AcceptCookie2(const std::string& text, const std::string& host)
 {
+    const std::lock_guard lock(FUseLock);
     if (text.size() <= MaxCookieLength)
         Admit(FStore->NewCookie2(), text, host);
 }
@@ -139,6 +141,7 @@ void TIdCookieManager::Admit(TIdCookieRFC2109& cookie, const std::string& text, 
 
 void TIdCookieManager::DropExpiredCookies()
 {
+    const std::lock_guard use(FUseLock);
     TIdCookieList& domains = FStore->LockDomains(TIdCookies::LockMode::ReadWrite);
     try {
         const DateTime now = LocalNow();
@@ -161,6 +164,7 @@ void TIdCookieManager::DropExpiredCookies()
 
 std::string TIdCookieManager::BuildCookieHeader(const TIdURI& uri, bool secure)
 {
+    const std::lock_guard use(FUseLock);
     DropExpiredCookies();
 
     ReadLock lock(*FStore);

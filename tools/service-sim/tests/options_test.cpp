@@ -17,6 +17,10 @@ TEST(OptionsTest, DefaultsServeEveryRequestNormallyOnPort8301)
     EXPECT_EQ(options.Faults.BodyFraming, Framing::ContentLength);
     EXPECT_FALSE(options.Faults.Redirect);
     EXPECT_FALSE(options.Faults.NoMarkers);
+    EXPECT_EQ(options.Faults.LatencyMs, 0);
+    EXPECT_EQ(options.Faults.ThrottleEvery, 0);
+    EXPECT_EQ(options.Faults.BlockAfter, 0);
+    EXPECT_EQ(options.Faults.DropEvery, 0);
     EXPECT_EQ(options.Challenge.Mode, ChallengeMode::First);
     EXPECT_EQ(options.Challenge.Characters, "");
 }
@@ -43,6 +47,12 @@ TEST(OptionsTest, EveryOptionIsRead)
     EXPECT_EQ(ParseOptions({ "--challenge", "never" }).Challenge.Mode, ChallengeMode::Never);
     EXPECT_EQ(ParseOptions({ "--challenge", "first" }).Challenge.Mode, ChallengeMode::First);
     EXPECT_EQ(ParseOptions({ "--characters", "kx7ma" }).Challenge.Characters, "kx7ma");
+
+    Options longRun = ParseOptions({ "--latency", "20", "--throttle", "5", "--block-after", "100", "--drop", "7" });
+    EXPECT_EQ(longRun.Faults.LatencyMs, 20);
+    EXPECT_EQ(longRun.Faults.ThrottleEvery, 5);
+    EXPECT_EQ(longRun.Faults.BlockAfter, 100);
+    EXPECT_EQ(longRun.Faults.DropEvery, 7);
 }
 
 TEST(OptionsTest, UnusableCommandLinesAreRefused)
@@ -57,6 +67,11 @@ TEST(OptionsTest, UnusableCommandLinesAreRefused)
         { "--status", "600" },
         { "--only", "altavista" },
         { "--on-request", "0" },
+        { "--latency", "-1" },
+        { "--throttle", "0" },
+        { "--block-after", "0" },
+        { "--drop", "0" },
+        { "--drop" },
         { "--log", "" },
         { "--chunked", "--until-close" },
         { "--close-mid-body", "--chunked" },
