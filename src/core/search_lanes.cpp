@@ -18,6 +18,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
+// Waits from this long are shown in the status bar, in whole seconds rounded up.
+constexpr milliseconds CountdownThreshold{500};
+
 struct LaneRow {
     int Row;
     std::string Keyword;
@@ -195,7 +198,8 @@ private:
             if (left <= Clock::duration::zero())
                 return !FBoard.Stopped();
             const long seconds = static_cast<long>(std::chrono::ceil<std::chrono::seconds>(left).count());
-            if (left >= std::chrono::seconds(1) && seconds != shown) {
+            // A short pacing gap goes unannounced; a wait the user would notice is counted down.
+            if (left >= CountdownThreshold && seconds != shown) {
                 shown = seconds;
                 Post(LaneEvent::Kind::Status, -1, CellState::NotAsked,
                      FEngine.Name + ": next request in " + std::to_string(seconds) + " s");

@@ -8,6 +8,7 @@
 #include <QLabel>
 
 #include <map>
+#include <set>
 #include <sstream>
 
 namespace {
@@ -192,9 +193,10 @@ TEST_F(GatherLanesTest, StartAgainAsksEveryRowInTheModeChosenAnew)
     ClickGatherData();
     EXPECT_EQ(window->SearchMode(), 1);
     EXPECT_EQ(questions.size(), 2u);
-    // Every engine's first row asked again, broad this time.
+    // The refused request was a broad one.
     const std::map<std::string, int> requests = LoggedRequests(log);
-    EXPECT_EQ(requests.count("GET /search?q=a"), 1u);
+    EXPECT_TRUE(requests.count("GET /search?q=a") || requests.count("GET /search?p=a") ||
+                requests.count("GET /results.aspx?q=a"));
 }
 
 TEST_F(GatherLanesTest, CancelAtTheQuestionStartsNothing)
@@ -208,6 +210,36 @@ TEST_F(GatherLanesTest, CancelAtTheQuestionStartsNothing)
     modal::AnswerNext(modal::ClickButton("Cancel"));
     ClickGatherData();
     EXPECT_EQ(LoggedRequests(log).size(), before);
+}
+
+// Every request throttled: the status bar counts down each Retry-After, and the third
+// throttled answer in a row puts the refusal to the user, naming the status.
+TEST_F(GatherLanesTest, ThrottledAnswersCountDownThenAsk)
+{
+    SimulatorProcess simulator({"--throttle", "1", "--log", log});
+    OpenLanesWindow(simulator.Root(), {"golf"});
+    std::set<std::string> statuses;
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&] { statuses.insert(MainStatus().toStdString()); });
+    watcher.start(1);
+    AnswerSearchType(true);
+    AnswerRefusals(1, "Stop");
+    ClickGatherData();
+    watcher.stop();
+
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_TRUE(questions[0].ends_with(" refused the request (HTTP 429 Too Many Requests).")) << questions[0];
+    const bool countedDown = statuses.count("Google: next request in 1 s") || statuses.count("Yahoo: next request in 1 s") ||
+                             statuses.count("MSN: next request in 1 s");
+    EXPECT_TRUE(countedDown);
+    // The engine that was refused had been asked three times; none was asked more.
+    for (const char* path : Paths) {
+        const std::map<std::string, int> requests = LoggedRequests(log);
+        const auto found = requests.find(Target(path, "golf"));
+        ASSERT_NE(found, requests.end()) << path;
+        EXPECT_LE(found->second, 3) << path;
+    }
+    EXPECT_EQ(MainStatus(), "Process aborted!");
 }
 
 } // namespace
