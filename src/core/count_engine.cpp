@@ -1,5 +1,6 @@
 #include "core/count_engine.h"
 
+#include "core/keyword_list.h"
 #include "core/result_counts.h"
 
 std::vector<CountEngine> BuiltInCountEngines(const ServiceAddresses& roots)
@@ -7,7 +8,8 @@ std::vector<CountEngine> BuiltInCountEngines(const ServiceAddresses& roots)
     std::vector<CountEngine> engines;
     for (const SearchEngine& engine : SearchEngines) {
         CountEngine lane;
-        lane.Name = engine.Name;
+        // The user meets the engine by its column's caption ("Msn"), in questions too.
+        lane.Name = KeywordList::ColumnCaptions[1 + engine.Cell];
         lane.Cell = engine.Cell;
         lane.RequestURL = [&engine, roots](const std::string& keyword, int searchMode) {
             return SearchRequestURL(engine, roots, keyword, searchMode);

@@ -21,5 +21,6 @@ struct CountEngine {
     std::string Blocked; // text of the engine's block page; empty: none
 };
 
-// Google, Yahoo and MSN with the requests and markers of SearchEngines, no pacing.
+// Google, Yahoo and Msn (as their columns read) with the requests and markers of
+// SearchEngines, no pacing.
 std::vector<CountEngine> BuiltInCountEngines(const ServiceAddresses& roots);

@@ -113,7 +113,7 @@ TEST_F(GatherLanesTest, SkipGoesOnWithoutTheEngineAndContinueAsksOnlyWhatWasSkip
     AnswerRefusals(3, "Skip");
     ClickGatherData();
     ASSERT_EQ(questions.size(), 3u);
-    for (const char* name : {"Google", "Yahoo", "MSN"})
+    for (const char* name : {"Google", "Yahoo", "Msn"})
         EXPECT_NE(std::find(questions.begin(), questions.end(),
                             std::string(name) + " refused the request (HTTP 403 Forbidden)."),
                   questions.end())
@@ -230,7 +230,7 @@ TEST_F(GatherLanesTest, ThrottledAnswersCountDownThenAsk)
     ASSERT_EQ(questions.size(), 1u);
     EXPECT_TRUE(questions[0].ends_with(" refused the request (HTTP 429 Too Many Requests).")) << questions[0];
     const bool countedDown = statuses.count("Google: next request in 1 s") || statuses.count("Yahoo: next request in 1 s") ||
-                             statuses.count("MSN: next request in 1 s");
+                             statuses.count("Msn: next request in 1 s");
     EXPECT_TRUE(countedDown);
     // The engine that was refused had been asked three times; none was asked more.
     for (const char* path : Paths) {
