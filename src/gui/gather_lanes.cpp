@@ -39,8 +39,9 @@ public:
     }
     RefusalChoice AskRefused(const std::string& reason, const std::string& engineName) override
     {
-        const int choice = MessageDialog::Choose(
-            &FWindow, reason, {"Retry", QString::fromUtf8("Skip " + engineName), "Stop"});
+        // A name from a profile may hold "&", which a button would take for a shortcut mark.
+        const QString skip = QString::fromUtf8("Skip " + engineName).replace('&', "&&");
+        const int choice = MessageDialog::Choose(&FWindow, reason, {"Retry", skip, "Stop"});
         return choice == 0 ? RefusalChoice::Retry : choice == 1 ? RefusalChoice::Skip : RefusalChoice::Stop;
     }
     void CellAsked(int row, const CountEngine& engine, CellState state, const std::string& reason) override

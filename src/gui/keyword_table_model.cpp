@@ -53,7 +53,13 @@ QVariant KeywordTableModel::CellStateData(int row, int column, int role) const
     if (note.empty())
         return {};
     switch (role) {
-    case Qt::ToolTipRole:
+    case Qt::ToolTipRole: {
+        // A tooltip guesses rich text from the text itself, and a reason holds what a server
+        // said: it is escaped and marked as rich text, so every character shows as sent.
+        QString escaped = QString::fromUtf8(note).toHtmlEscaped();
+        escaped.replace("\r\n", "<br>").replace('\n', "<br>");
+        return "<qt>" + escaped + "</qt>";
+    }
     case Qt::AccessibleDescriptionRole:
         return QString::fromUtf8(note);
     case Qt::BackgroundRole:

@@ -72,10 +72,11 @@ protected:
     }
     void ClickGatherData() { QTest::mouseClick(Button("btnGatherData"), Qt::LeftButton); }
 
-    QString Tip(int row, int cell)
+    // What the cell's state says to a screen reader (and, as rich text, in its tooltip).
+    QString Note(int row, int cell)
     {
         const QAbstractItemModel* model = window->findChild<QTableView*>("lvwItems")->model();
-        return model->data(model->index(row, cell + 1), Qt::ToolTipRole).toString();
+        return model->data(model->index(row, cell + 1), Qt::AccessibleDescriptionRole).toString();
     }
 
     const std::string log = ExecutableDirectory() + "lanes-sim.log";
@@ -121,8 +122,8 @@ TEST_F(GatherLanesTest, SkipGoesOnWithoutTheEngineAndContinueAsksOnlyWhatWasSkip
     for (int engine = 0; engine < 3; ++engine) {
         EXPECT_FALSE(Counts(1)[engine].empty());
         EXPECT_EQ(Counts(2)[engine], "");
-        EXPECT_EQ(Tip(2, KeywordRow::Google + engine), "Skipped");
-        EXPECT_EQ(Tip(1, KeywordRow::Google + engine), "");
+        EXPECT_EQ(Note(2, KeywordRow::Google + engine), "Skipped");
+        EXPECT_EQ(Note(1, KeywordRow::Google + engine), "");
     }
 
     // Continue: no search type dialog, only the skipped cells are asked (and refused
