@@ -243,4 +243,29 @@ TEST_F(GatherLanesTest, ThrottledAnswersCountDownThenAsk)
     EXPECT_EQ(MainStatus(), "Process aborted!");
 }
 
+// Stop clicked while every lane waits out a Retry-After: the run ends in that wait, and
+// nothing more is asked.
+TEST_F(GatherLanesTest, StopEndsARetryAfterWait)
+{
+    SimulatorProcess simulator({"--throttle", "1", "--log", log});
+    OpenLanesWindow(simulator.Root(), {"golf", "tennis"});
+    QTimer stopper;
+    QObject::connect(&stopper, &QTimer::timeout, [&] {
+        if (MainStatus().endsWith(": next request in 1 s") && Button("btnGatherData")->text() == "Stop")
+            QTest::mouseClick(Button("btnGatherData"), Qt::LeftButton);
+    });
+    stopper.start(1);
+    AnswerSearchType(true);
+    ClickGatherData();
+    stopper.stop();
+    EXPECT_EQ(MainStatus(), "Process aborted!");
+    EXPECT_TRUE(questions.empty());
+    const std::map<std::string, int> requests = LoggedRequests(log);
+    for (const char* path : Paths) {
+        EXPECT_EQ(requests.count(Target(path, "tennis")), 0u) << path;
+        // One throttled request, perhaps a second before the Stop: never the third that asks.
+        EXPECT_LE(requests.count(Target(path, "golf")) ? requests.at(Target(path, "golf")) : 0, 2) << path;
+    }
+}
+
 } // namespace
