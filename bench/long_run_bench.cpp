@@ -92,6 +92,7 @@ public:
         return std::make_unique<TimedFetcher>(engine.Name, FTimes);
     }
     bool StopRequested() const override { return false; }
+    void SetStopListener(std::function<void()>) override {}
     void RequestStop() override {}
     void PumpMessages() override {}
     void ShowRunStatus(const std::string&) override {}

@@ -2,6 +2,7 @@
 
 #include "core/page_fetch.h"
 #include "core/page_text.h"
+#include "net/anti_freeze.h"
 #include "net/cookies.h"
 #include "net/errors.h"
 #include "net/socket_layer.h"
@@ -19,6 +20,14 @@ ClientLaneFetcher::ClientLaneFetcher(TIdCookieManager* cookies, const std::strin
         FClient.SetCookieManager(cookies);
     else
         FClient.AllowCookies = false;
+    // No connection starts once the run is stopped, a redirect's included. The secure
+    // transport reports its connects itself.
+    const auto refuseOnceStopped = [](TIdComponent&, TIdStatus status, const std::string&) {
+        if (status == hsConnecting)
+            WaitInterruption::Check();
+    };
+    FClient.OnStatus = refuseOnceStopped;
+    FSecure->OnStatus = refuseOnceStopped;
 }
 
 ClientLaneFetcher::~ClientLaneFetcher()

@@ -290,6 +290,12 @@ bool GatherSearchCountsInLanes(KeywordList& list, LanesHost& host, const std::ve
     bool stopped = false;
     host.ShowAnswered(0, requests);
     {
+        host.SetStopListener([&board] { board.Stop(); });
+        // Told before the board goes, on every way out.
+        struct Unlisten {
+            LanesHost& Host;
+            ~Unlisten() { Host.SetStopListener(nullptr); }
+        } unlisten{host};
         LaneThreads threads(board);
         for (auto& lane : lanes)
             threads.Start(*lane);

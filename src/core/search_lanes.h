@@ -9,6 +9,7 @@
 #include "core/engine_answer.h"
 #include "core/keyword_list.h"
 
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -40,6 +41,10 @@ public:
     virtual ~LanesHost() = default;
     virtual std::unique_ptr<LaneFetcher> MakeLaneFetcher(const CountEngine& engine) = 0;
     virtual bool StopRequested() const = 0;
+    // The run's stop, to be called the moment the user stops (from the Stop click itself),
+    // so that no lane starts a request between the click and the run's next look at
+    // StopRequested; empty once the run is over.
+    virtual void SetStopListener(std::function<void()> stop) = 0;
     // A failure ends the whole run, as a failed fetch does when the engines are asked in turn.
     virtual void RequestStop() = 0;
     // Handles the waiting window messages (a Stop click among them).

@@ -17,10 +17,11 @@ namespace {
 // The window as the host of a side-by-side run.
 class WindowLanesHost : public LanesHost {
 public:
-    WindowLanesHost(QWidget& window, FetchDisplay& display, bool& stopRequested, KeywordList& list,
-                    GatherRecord& record, KeywordTableModel& model, TIdCookieManager* cookies, std::string caFile)
-        : FWindow(window), FDisplay(display), FStopRequested(stopRequested), FList(list), FRecord(record),
-          FModel(model), FCookies(cookies), FCAFile(std::move(caFile))
+    WindowLanesHost(QWidget& window, FetchDisplay& display, bool& stopRequested, std::function<void()>& stopListener,
+                    KeywordList& list, GatherRecord& record, KeywordTableModel& model, TIdCookieManager* cookies,
+                    std::string caFile)
+        : FWindow(window), FDisplay(display), FStopRequested(stopRequested), FStopListener(stopListener), FList(list),
+          FRecord(record), FModel(model), FCookies(cookies), FCAFile(std::move(caFile))
     {
     }
 
@@ -29,6 +30,7 @@ public:
         return std::make_unique<ClientLaneFetcher>(FCookies, FCAFile);
     }
     bool StopRequested() const override { return FStopRequested; }
+    void SetStopListener(std::function<void()> stop) override { FStopListener = std::move(stop); }
     void RequestStop() override { FStopRequested = true; }
     void PumpMessages() override { FDisplay.PumpMessages(); }
     void ShowRunStatus(const std::string& text) override { FDisplay.ShowMainStatus(text); }
@@ -54,6 +56,7 @@ private:
     QWidget& FWindow;
     FetchDisplay& FDisplay;
     bool& FStopRequested;
+    std::function<void()>& FStopListener;
     KeywordList& FList;
     GatherRecord& FRecord;
     KeywordTableModel& FModel;
@@ -107,8 +110,8 @@ void TfrmMain::GatherCounts(const std::vector<CountEngine>& engines, RunStart st
         plan = FullPlan(FKeywords.CountRows(), static_cast<int>(engines.size()));
     }
     FModel->CellStatesReset();
-    WindowLanesHost host(*this, *this, FStopRequested, FKeywords, FGatherRecord, *FModel, IdHTTP1.CookieManager(),
-                         FServices.CAFile);
+    WindowLanesHost host(*this, *this, FStopRequested, FLanesStop, FKeywords, FGatherRecord, *FModel,
+                         IdHTTP1.CookieManager(), FServices.CAFile);
     bool complete = false;
     try {
         complete = GatherSearchCountsInLanes(FKeywords, host, engines, plan, FSearchMode);

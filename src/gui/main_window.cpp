@@ -464,8 +464,10 @@ void TfrmMain::btnGatherDataClick()
 
 void TfrmMain::StopGatherData()
 {
-    // The running gathering notices the flag at its next check.
+    // The running gathering notices the flag at its next check; its lanes at once.
     FStopRequested = true;
+    if (FLanesStop)
+        FLanesStop();
     IdHTTP1.CloseConnection();
     btnGatherData->setText("Gather Data");
     SetColumnClick(true);
@@ -484,6 +486,8 @@ void TfrmMain::closeEvent(QCloseEvent* event)
     event->ignore();
     FCloseRequested = true;
     FStopRequested = true;
+    if (FLanesStop)
+        FLanesStop();
     IdHTTP1.CloseConnection();
     NetworkCommandChanged(FNetworkCommands.Running());
 }

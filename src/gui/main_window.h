@@ -24,6 +24,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -147,6 +148,8 @@ private:
     std::string FMainKeywordText;
     int FSearchMode = 0;
     GatherRecord FGatherRecord;
+    // Stops the lanes of a running Gather Data at once; empty when none runs.
+    std::function<void()> FLanesStop;
 
     ServiceAddresses FServices;
     // The one running state of the network commands, and a close waiting for the

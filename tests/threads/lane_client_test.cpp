@@ -47,6 +47,7 @@ public:
         return std::make_unique<ClientLaneFetcher>(&Cookies, "");
     }
     bool StopRequested() const override { return Stop; }
+    void SetStopListener(std::function<void()>) override {}
     void RequestStop() override { Stop = true; }
     void PumpMessages() override
     {

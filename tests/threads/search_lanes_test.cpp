@@ -68,6 +68,10 @@ public:
     int RequestCount()
     {
         std::lock_guard lock(FLock);
+        return RequestCountLocked();
+    }
+    int RequestCountLocked() const
+    {
         int count = 0;
         for (auto& [engine, urls] : FRequests)
             count += static_cast<int>(urls.size());
@@ -84,6 +88,8 @@ public:
         EngineAnswer answer;
         {
             std::lock_guard lock(FLock);
+            // As the real client's connect guard does: nothing goes out once stopped.
+            WaitInterruption::Check();
             FRequests[engine].push_back(url);
             auto& script = Scripts[engine];
             if (script.empty()) {
@@ -100,6 +106,13 @@ public:
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
         return answer;
+    }
+
+    // Runs stop with no request under way, as a click between two requests would.
+    void Between(const std::function<void()>& stop)
+    {
+        std::lock_guard lock(FLock);
+        stop();
     }
 
 private:
@@ -144,11 +157,20 @@ public:
         return std::make_unique<ScriptedFetcher>(FNetwork, engine.Cell - KeywordRow::Google);
     }
     bool StopRequested() const override { return Stop; }
+    void SetStopListener(std::function<void()> stop) override { StopListener = std::move(stop); }
     void RequestStop() override
     {
         Stop = true;
         ++StopsRequested;
     }
+    // The user's Stop click: the flag and the run's own stop at once.
+    void ClickStop()
+    {
+        Stop = true;
+        if (StopListener)
+            StopListener();
+    }
+    std::function<void()> StopListener;
     void PumpMessages() override
     {
         if (OnPump)
@@ -329,10 +351,11 @@ void StopWhen(RecordingHost& host, ScriptedNetwork& network, std::function<bool(
               int& requestsAtStop)
 {
     host.OnPump = [&network, ready = std::move(ready), &requestsAtStop](RecordingHost& h) {
-        if (!h.Stop && ready(h)) {
-            h.Stop = true;
-            requestsAtStop = network.RequestCount();
-        }
+        if (!h.Stop && ready(h))
+            network.Between([&] {
+                h.ClickStop();
+                requestsAtStop = network.RequestCountLocked();
+            });
     };
 }
 
