@@ -10,7 +10,12 @@ if(TALVIRA_FUZZ)
   target_compile_options(talvira_build_options INTERFACE -fsanitize=fuzzer-no-link)
   set(TALVIRA_SANITIZE ON)
 endif()
-if(TALVIRA_SANITIZE)
+if(TALVIRA_SANITIZE STREQUAL "thread")
+  # ThreadSanitizer for the code that runs threads (the lanes of Gather Data); it cannot
+  # be combined with AddressSanitizer, so it is a build of its own.
+  target_compile_options(talvira_build_options INTERFACE -O1 -g1 -fsanitize=thread -fno-omit-frame-pointer)
+  target_link_options(talvira_build_options INTERFACE -fsanitize=thread)
+elseif(TALVIRA_SANITIZE)
   # -O1 with line tables only: what the sanitizers are meant to run at, and it compiles
   # in half the time of -O2 -g (the table-heavy test files in a third).
   target_compile_options(talvira_build_options INTERFACE

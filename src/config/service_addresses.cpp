@@ -17,6 +17,7 @@ ServiceAddresses ReadServiceAddresses(const IniFile& settings, const std::string
     read("GoogleURL", addresses.GoogleURL);
     read("YahooURL", addresses.YahooURL);
     read("MsnURL", addresses.MsnURL);
+    addresses.SideBySide = settings.ReadString("Services", "Lanes") != "0";
     addresses.CAFile = settings.ReadString("Services", "CAFile");
     if (!addresses.CAFile.empty() && addresses.CAFile.find('/') == std::string::npos)
         addresses.CAFile = settingsFolder + addresses.CAFile;

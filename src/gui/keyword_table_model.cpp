@@ -4,6 +4,8 @@
 #include "core/list_columns.h"
 #include "gui/text_bytes.h"
 
+#include <QColor>
+
 KeywordTableModel::KeywordTableModel(KeywordList& list, QObject* parent) : QAbstractTableModel(parent), FList(list)
 {
     FList.SetObserver(this);
@@ -68,8 +70,56 @@ QVariant KeywordTableModel::data(const QModelIndex& index, int role) const
             return FList.IsRowTicked(row) ? Qt::Checked : Qt::Unchecked;
         return {};
     default:
+        return CellStateData(row, column, role);
+    }
+}
+
+QVariant KeywordTableModel::CellStateData(int row, int column, int role) const
+{
+    if (!FCellStates || column < 1 + KeywordRow::Google || role == Qt::CheckStateRole)
+        return {};
+    const CellRecord record = FCellStates(row, column - 1);
+    const std::string note = CellStateNote(record);
+    if (note.empty())
+        return {};
+    switch (role) {
+    case Qt::ToolTipRole: {
+        // A tooltip guesses rich text from the text itself, and a reason holds what a server
+        // said: it is escaped and marked as rich text, so every character shows as sent.
+        QString escaped = QString::fromUtf8(note).toHtmlEscaped();
+        escaped.replace("\r\n", "<br>").replace('\n', "<br>");
+        return "<qt>" + escaped + "</qt>";
+    }
+    case Qt::AccessibleDescriptionRole:
+        return QString::fromUtf8(note);
+    case Qt::BackgroundRole:
+        // A glance tells an empty count from a refusal from a failure.
+        switch (record.State) {
+        case CellState::NoCount:
+            return QColor(0xe8, 0xe8, 0xe8);
+        case CellState::Skipped:
+            return QColor(0xe6, 0xe6, 0xf5);
+        case CellState::Failed:
+            return QColor(0xf8, 0xd8, 0xd8);
+        default:
+            return {};
+        }
+    default:
         return {};
     }
+}
+
+void KeywordTableModel::CellStateChanged(int row, int column)
+{
+    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount())
+        return;
+    emit dataChanged(index(row, column), index(row, column));
+}
+
+void KeywordTableModel::CellStatesReset()
+{
+    if (rowCount() > 0)
+        emit dataChanged(index(0, 1 + KeywordRow::Google), index(rowCount() - 1, columnCount() - 1));
 }
 
 bool KeywordTableModel::setData(const QModelIndex& index, const QVariant& value, int role)

@@ -2,9 +2,12 @@
 // table of a million keywords costs the list's memory and little more.
 #pragma once
 
+#include "core/gather_record.h"
 #include "core/keyword_list.h"
 
 #include <QAbstractTableModel>
+
+#include <functional>
 
 class KeywordTableModel : public QAbstractTableModel, private KeywordListObserver {
 public:
@@ -21,6 +24,12 @@ public:
     // Shows or hides the KEI columns, one per engine after the stored columns.
     void SetKeiShown(bool shown);
     bool KeiShown() const { return FKeiShown; }
+    // Where the count cells' states come from (row, cell of the list); none: no states shown.
+    using CellStates = std::function<CellRecord(int row, int cell)>;
+    void SetCellStates(CellStates states) { FCellStates = std::move(states); }
+    // The state of one cell changed without its text (a skipped cell), or of all of them.
+    void CellStateChanged(int row, int column);
+    void CellStatesReset();
 
 private:
     void RowsAboutToBeAppended(int first, int last) override;
@@ -35,4 +44,8 @@ private:
 
     KeywordList& FList;
     bool FKeiShown = false;
+    // A count cell's state as the view shows it beside the text.
+    QVariant CellStateData(int row, int column, int role) const;
+
+    CellStates FCellStates;
 };

@@ -29,6 +29,7 @@
 #include "gui/status_bar.h"
 #include "gui/table_columns.h"
 #include "gui/text_bytes.h"
+#include "net/cookies.h"
 #include "net/ssl_io_handler.h"
 
 #include <QApplication>
@@ -170,6 +171,7 @@ void TfrmMain::CreateTable()
     fill->setContentsMargins(0, 0, 0, 0);
 
     FModel = std::make_unique<KeywordTableModel>(FKeywords);
+    FModel->SetCellStates([this](int row, int cell) { return FGatherRecord.Cell(FKeywords, row, cell); });
     lvwItems = new QTableView(bsSkinPanel3);
     lvwItems->setObjectName("lvwItems");
     lvwItems->setAccessibleName("Keywords");
@@ -475,12 +477,10 @@ void TfrmMain::btnGatherDataClick()
         return;
     }
     NetworkCommandRun run = FNetworkCommands.TryBegin(NetworkCommand::GatherData);
-    {
-        TfrmSelSearch dialog(this);
-        if (dialog.exec() != mrOk)
-            return;
-        FSearchMode = SearchModeFromTicks(dialog.PreciseTicked());
-    }
+    const std::vector<CountEngine> engines = ProfileCountEngines(FProfile.Engines);
+    const RunStart start = ChooseRunStart(engines);
+    if (start == RunStart::Cancel)
+        return;
 
     SetColumnClick(false);
     FStopRequested = false;
@@ -499,13 +499,15 @@ void TfrmMain::btnGatherDataClick()
             Window.SetColumnClick(true);
         }
     } backToIdle{*this};
-    GatherSearchCounts(FKeywords, *this, FProfile.Engines, FSearchMode);
+    GatherCounts(engines, start);
 }
 
 void TfrmMain::StopGatherData()
 {
-    // The running gathering notices the flag at its next check.
+    // The running gathering notices the flag at its next check; its lanes at once.
     FStopRequested = true;
+    if (FLanesStop)
+        FLanesStop();
     IdHTTP1.CloseConnection();
     btnGatherData->setText("Gather Data");
     SetColumnClick(true);

@@ -6,6 +6,8 @@
 #include "config/service_addresses.h"
 #include "core/branding.h"
 #include "core/close_question.h"
+#include "core/count_engine.h"
+#include "core/gather_record.h"
 #include "core/keyword_list.h"
 #include "core/keyword_sort.h"
 #include "core/keyword_suggestions.h"
@@ -26,6 +28,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -41,6 +44,7 @@ class LinkLabel;
 class BannerPicture;
 class AnimatedBanner;
 class TIdSSLIOHandlerSocket;
+class TIdCookieManager;
 class StatusBar;
 class IniFile;
 class TableColumns;
@@ -152,6 +156,12 @@ private:
     void WaitForUser();
     void ShowRunPosition(int row, int rows) override;
 
+    // Gather Data's start and run (gather_lanes.cpp).
+    enum class RunStart { Continue, StartAgain, Cancel };
+    // Continue the last run (when it ended early), or choose the search mode and start again.
+    RunStart ChooseRunStart(const std::vector<CountEngine>& engines);
+    void GatherCounts(const std::vector<CountEngine>& engines, RunStart start);
+
     bool FetchPage(const std::string& url, std::string& page) override;
     bool FetchPageWith(const std::string& url, const std::vector<std::string>& headers, std::string& page) override;
     bool StopRequested() const override { return FStopRequested; }
@@ -172,6 +182,9 @@ private:
     bool FStopRequested = false;
     std::string FMainKeywordText;
     int FSearchMode = 0;
+    GatherRecord FGatherRecord;
+    // Stops the lanes of a running Gather Data at once; empty when none runs.
+    std::function<void()> FLanesStop;
 
     ServiceAddresses FServices;
     // The proxies of the settings, used in turn by every fetch of the run.
@@ -199,6 +212,8 @@ private:
     // blocking wait of the HTTP client, pumping at least every RunPumpInterval.
     QtMessageQueue FMessageQueue;
     TIdAntiFreeze IdAntiFreeze1{FMessageQueue};
+    // The cookie store the lanes share with IdHTTP1, when IdHTTP1 has none of its own yet.
+    std::unique_ptr<TIdCookieManager> FSharedCookies;
     TIdHTTP IdHTTP1;
     std::shared_ptr<TIdSSLIOHandlerSocket> FSecureHandler;
     ScratchPageFile FScratchPage{ScratchFolderOfThisRun()};

@@ -24,6 +24,8 @@ void TfrmMain::closeEvent(QCloseEvent* event)
         // the window cannot go from under it. It ends at its next check, with the request
         // under way cut; no request starts after this.
         FStopRequested = true;
+        if (FLanesStop)
+            FLanesStop();
         IdHTTP1.CloseConnection();
         NetworkCommandChanged(FNetworkCommands.Running());
         break;

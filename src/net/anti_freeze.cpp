@@ -89,3 +89,30 @@ std::vector<int32_t> SlicedWaitPasses(int32_t timeout, int32_t idleTimeOut)
     schedule.front() = static_cast<int32_t>(timeout - idleTimeOut * (passes - 1));
     return schedule;
 }
+
+namespace {
+
+thread_local std::function<void()> ThreadInterruption;
+
+} // namespace
+
+WaitInterruption::WaitInterruption(std::function<void()> check) : FPrevious(std::move(ThreadInterruption))
+{
+    ThreadInterruption = std::move(check);
+}
+
+WaitInterruption::~WaitInterruption()
+{
+    ThreadInterruption = std::move(FPrevious);
+}
+
+bool WaitInterruption::Installed()
+{
+    return static_cast<bool>(ThreadInterruption);
+}
+
+void WaitInterruption::Check()
+{
+    if (ThreadInterruption)
+        ThreadInterruption();
+}

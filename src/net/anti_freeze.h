@@ -77,3 +77,25 @@ TIdAntiFreezeBase* CurrentAntiFreeze();
 // anti-freeze is in use: a first pass of the remainder, then passes of idleTimeOut ms,
 // so that 1100 ms with 250 ms slices gives 100, 250, 250, 250, 250.
 std::vector<int32_t> SlicedWaitPasses(int32_t timeout, int32_t idleTimeOut);
+
+// A thread other than the window's (a lane of a Gather Data run) has no pump, but must still
+// end any wait at once when its run is stopped. While an interruption is installed on a
+// thread, that thread's transport and connect waits are cut into passes of at most
+// WaitInterruptionSlice ms, and check runs between them; check throws to end the wait.
+class WaitInterruption {
+public:
+    explicit WaitInterruption(std::function<void()> check);
+    ~WaitInterruption();
+    WaitInterruption(const WaitInterruption&) = delete;
+    WaitInterruption& operator=(const WaitInterruption&) = delete;
+
+    static bool Installed();
+    // Runs the calling thread's check, when it has one.
+    static void Check();
+
+private:
+    std::function<void()> FPrevious;
+};
+
+// Short enough that Stop ends a lane's wait well within the window's pump interval.
+constexpr int32_t WaitInterruptionSlice = 50;

@@ -86,7 +86,7 @@ void TIdIOHandlerSocket::ConnectWait(int32_t timeout)
 
     const int32_t slice = TIdAntiFreezeBase::AntiFreezeInUse()
         ? std::min(CurrentAntiFreeze()->IdleTimeOut, ConnectSlice)
-        : ConnectSlice;
+        : WaitInterruption::Installed() ? std::min(WaitInterruptionSlice, ConnectSlice) : ConnectSlice;
     int32_t left = timeout == -2 ? slice + 1 : timeout;
 
     // Each slice ends early when the worker finishes, so a quick connect costs no sleep.
@@ -97,6 +97,8 @@ void TIdIOHandlerSocket::ConnectWait(int32_t timeout)
         }
         left = timeout == -2 ? slice + 1 : left - slice;
         TIdAntiFreezeBase::YieldToUI(true);
+        // A throw here leaves through the worker's destructor, which abandons the connect.
+        WaitInterruption::Check();
         if (worker.Terminated()) {
             left = 0;
             break;

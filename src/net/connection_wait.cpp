@@ -25,8 +25,20 @@ bool TIdTCPConnection::WaitForTransport(TIdIOHandler& transport, int32_t timeout
             RaiseClosed(writing);
         return writing ? transport.WaitWritable(milliseconds) : transport.WaitReadable(milliseconds);
     };
-    if (!TIdAntiFreezeBase::AntiFreezeInUse())
-        return pass(timeout);
+    if (!TIdAntiFreezeBase::AntiFreezeInUse()) {
+        if (!WaitInterruption::Installed())
+            return pass(timeout);
+        // Passes with the thread's check between them; a limit keeps its length.
+        int32_t left = timeout;
+        for (;;) {
+            const int32_t slice = timeout < 0 ? WaitInterruptionSlice : std::min(left, WaitInterruptionSlice);
+            if (pass(slice))
+                return true;
+            WaitInterruption::Check();
+            if (timeout >= 0 && (left -= slice) <= 0)
+                return false;
+        }
+    }
 
     // A limited wait keeps its schedule of passes; a wait without limit is passes of
     // IdleTimeOut until the transport is ready. Either kind of pass is cut short when a pump

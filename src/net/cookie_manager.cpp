@@ -104,12 +104,14 @@ bool TIdCookieManager::AskAcceptCookie(TIdCookieRFC2109& cookie)
 
 void TIdCookieManager::AcceptCookie(const std::string& text, const std::string& host, bool encryptedChannel)
 {
+    const std::lock_guard lock(FUseLock);
     if (text.size() <= MaxCookieLength)
         Admit(FStore->NewCookie(), text, host, encryptedChannel);
 }
 
 void TIdCookieManager::AcceptCookie2(const std::string& text, const std::string& host, bool encryptedChannel)
 {
+    const std::lock_guard lock(FUseLock);
     if (text.size() <= MaxCookieLength)
         Admit(FStore->NewCookie2(), text, host, encryptedChannel);
 }
@@ -146,6 +148,7 @@ void TIdCookieManager::Admit(TIdCookieRFC2109& cookie, const std::string& text, 
 
 void TIdCookieManager::DropExpiredCookies()
 {
+    const std::lock_guard use(FUseLock);
     TIdCookieList& domains = FStore->LockDomains(TIdCookies::LockMode::ReadWrite);
     try {
         const DateTime now = LocalNow();
@@ -168,6 +171,7 @@ void TIdCookieManager::DropExpiredCookies()
 
 std::string TIdCookieManager::BuildCookieHeader(const TIdURI& uri, bool secure)
 {
+    const std::lock_guard use(FUseLock);
     DropExpiredCookies();
 
     ReadLock lock(*FStore);

@@ -13,6 +13,7 @@
 #include <functional>
 #include <list>
 #include <memory>
+#include <mutex>
 #include <shared_mutex>
 #include <string>
 #include <string_view>
@@ -326,6 +327,10 @@ private:
 
     std::unique_ptr<TIdCookies> FStore;
     std::vector<std::pair<const void*, std::function<void()>>> FDestroyWatches;
+    // Clients on several threads may share one manager. The store's own lock guards its
+    // domain index only, not the cookies it owns, which admitting and dropping create and
+    // destroy: every use of the store through the manager is one at a time.
+    std::recursive_mutex FUseLock;
 };
 
 // Whether a cookie of domain is sent to host: the host equals the domain, or ends with

@@ -62,7 +62,7 @@ void TIdIOHandlerSocket::ConnectSocket(const std::string& host, int32_t port, co
 
     if (timeout != -1 && timeout != 0)
         ConnectWait(timeout);
-    else if (TIdAntiFreezeBase::AntiFreezeInUse())
+    else if (TIdAntiFreezeBase::AntiFreezeInUse() || WaitInterruption::Installed())
         ConnectWait(ConnectLimitWithAntiFreeze);
     else
         stack.CheckSocketResult(handle.ConnectToPeer());

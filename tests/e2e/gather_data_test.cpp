@@ -150,7 +150,7 @@ TEST_F(GatherDataTest, SettingsWithAByteOrderMarkAndTrailingSlashes)
     ScriptedServer server(AnswersForRows(1));
     const std::string root = Root(server) + "/";
     OpenWindowWithSettings("\xEF\xBB\xBF[Services]\r\nGoogleURL=" + root + "\r\nYahooURL=" + root +
-                               "\r\nMsnURL=" + root + "/\r\n",
+                               "\r\nMsnURL=" + root + "/\r\nLanes=0\r\n",
                            {"golf"});
     GatherData();
     ASSERT_TRUE(server.Finish());

@@ -74,12 +74,19 @@ protected:
 
     static std::string Settings() { return ExecutableDirectory() + "dbconfig.dat"; }
 
-    // caFile, when given, becomes the CAFile of the settings.
+    // caFile, when given, becomes the CAFile of the settings. The engines are asked one
+    // after another ("Lanes=0"): a scripted server answers its connections in a fixed
+    // order, and these tests hold the requests on the wire to that order. The engines side
+    // by side have tests of their own (gather_lanes_test.cpp).
     void OpenWindow(const std::string& root, const std::vector<std::string>& keywords, const std::string& caFile = {})
     {
-        OpenWindowWithSettings("[Services]\nGoogleURL=" + root + "\nYahooURL=" + root + "\nMsnURL=" + root + "\n" +
-                                   (caFile.empty() ? "" : "CAFile=" + caFile + "\n"),
+        OpenWindowWithSettings(EngineSettings(root) + "Lanes=0\n" + (caFile.empty() ? "" : "CAFile=" + caFile + "\n"),
                                keywords);
+    }
+
+    static std::string EngineSettings(const std::string& root)
+    {
+        return "[Services]\nGoogleURL=" + root + "\nYahooURL=" + root + "\nMsnURL=" + root + "\n";
     }
 
     void OpenWindowWithSettings(const std::string& settings, const std::vector<std::string>& keywords)

@@ -145,7 +145,7 @@ private:
         FSetup = setup;
         std::ofstream(Settings()) << "[Services]\nGoogleURL=" << Root(setup.Engines[0])
                                   << "\nYahooURL=" << Root(setup.Engines[1]) << "\nMsnURL=" << Root(setup.Engines[2])
-                                  << "\n";
+                                  << "\nLanes=0\n";
         FWindow = std::make_unique<TfrmMain>();
         FWindow->show();
         QApplication::processEvents();
@@ -457,7 +457,7 @@ private:
         WindowSetup setup = FSetup;
         setup.Engines[0] = Unanswered;
         FWindow.reset();
-        std::ofstream(Settings()) << "[Services]\nGoogleURL=" << Root(Unanswered) << "\n";
+        std::ofstream(Settings()) << "[Services]\nGoogleURL=" << Root(Unanswered) << "\nLanes=0\n";
         FWindow = std::make_unique<TfrmMain>();
         FWindow->show();
         FSetup = setup;

@@ -290,6 +290,9 @@ TEST_P(SearchTypeTest, SetsTheSearchModeFromThePreciseBox)
     for (const char* box : GetParam().BoxesClicked)
         steps.push_back(ClickBox(box));
     steps.push_back(modal::ClickButton(GetParam().Button));
+    // The first run failed (no engine is reachable here), so Gather Data first asks
+    // whether to continue it.
+    modal::AnswerNext(modal::ClickButton("Start Again"));
     modal::AnswerNext(Steps(steps));
     Click("btnGatherData");
     EXPECT_EQ(window.SearchMode(), GetParam().SearchMode);

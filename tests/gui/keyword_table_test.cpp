@@ -2,10 +2,13 @@
 // are not UTF-8 read as Windows-1252, on screen and when sorted; the cells keep their bytes.
 #include "core/cell_text.h"
 #include "core/results_export.h"
+#include "gui/keyword_table_model.h"
 #include "support/gui/window_test.h"
 
 #include <QHeaderView>
 #include <QTableView>
+
+#include <map>
 
 namespace {
 
@@ -73,6 +76,42 @@ TEST_F(KeywordTableTest, CellsThatAreNotUtf8SortAsWindows1252)
     EXPECT_EQ(list.CellText(1, KeywordRow::Keywords), "\xE9");
     ClickHeader(1);
     EXPECT_EQ(list.CellText(0, KeywordRow::Keywords), "\xE9");
+}
+
+} // namespace
+
+namespace {
+
+// A count cell's state shows beside its text: a tooltip and an accessible description that
+// say it, and a background that tells the states apart; the text itself stays as stored.
+TEST(KeywordTableCellStates, EachStateIsToldApartWithoutTouchingTheText)
+{
+    KeywordList list;
+    list.AppendRow(1, "golf", "");
+    const std::map<int, CellRecord> states = {{KeywordRow::Google, {CellState::Counted, ""}},
+                                              {KeywordRow::Yahoo, {CellState::Failed, "Yahoo: HTTP 500 <b>Oops</b>"}},
+                                              {KeywordRow::Msn, {CellState::Skipped, ""}},
+                                              {KeywordRow::Searches, {CellState::Failed, "not a count cell"}}};
+    list.SetCellText(0, KeywordRow::Google, "1,100");
+    KeywordTableModel model(list);
+    model.SetCellStates([&](int, int cell) {
+        const auto found = states.find(cell);
+        return found == states.end() ? CellRecord{} : found->second;
+    });
+    const auto at = [&](int cell, int role) { return model.index(0, cell + 1).data(role); };
+
+    EXPECT_EQ(at(KeywordRow::Google, Qt::DisplayRole).toString(), "1,100");
+    EXPECT_FALSE(at(KeywordRow::Google, Qt::ToolTipRole).isValid());
+    EXPECT_FALSE(at(KeywordRow::Google, Qt::BackgroundRole).isValid());
+    // The reason comes from a server: its markup shows as the characters it is.
+    EXPECT_EQ(at(KeywordRow::Yahoo, Qt::ToolTipRole).toString(), "<qt>Failed: Yahoo: HTTP 500 &lt;b&gt;Oops&lt;/b&gt;</qt>");
+    EXPECT_EQ(at(KeywordRow::Yahoo, Qt::AccessibleDescriptionRole).toString(), "Failed: Yahoo: HTTP 500 <b>Oops</b>");
+    EXPECT_EQ(at(KeywordRow::Yahoo, Qt::DisplayRole).toString(), "");
+    EXPECT_EQ(at(KeywordRow::Msn, Qt::AccessibleDescriptionRole).toString(), "Skipped");
+    EXPECT_NE(at(KeywordRow::Yahoo, Qt::BackgroundRole), at(KeywordRow::Msn, Qt::BackgroundRole));
+    EXPECT_TRUE(at(KeywordRow::Msn, Qt::BackgroundRole).isValid());
+    // Only the engines' cells have states.
+    EXPECT_FALSE(at(KeywordRow::Searches, Qt::ToolTipRole).isValid());
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <vector>
 
 namespace {
 
@@ -140,6 +141,48 @@ TEST(TopLevelErrorHandler, TheErrorBoxShowsMarkupAsPlainText)
     EXPECT_EQ(shownText.toStdString(), message);
     EXPECT_EQ(shownFormat, Qt::PlainText);
     EXPECT_FALSE(shownInteraction & (Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard));
+}
+
+} // namespace
+
+namespace {
+
+// The questions with buttons of their own: the refusal of an engine and the start of a run.
+TEST(MessageDialogChoice, GivesThePressedButtonsIndexAndEscapeTakesTheLast)
+{
+    const std::vector<QString> captions = {"Retry", "Skip Google", "Stop"};
+    const struct {
+        modal::Answer Answer;
+        int Index;
+    } cases[] = {
+        {modal::ClickButton("Retry"), 0},
+        {modal::ClickButton("Skip Google"), 1},
+        {modal::ClickButton("Stop"), 2},
+        {modal::PressKey(Qt::Key_Escape), 2},
+        {modal::PressKey(Qt::Key_Return), 0},
+    };
+    for (const auto& c : cases) {
+        modal::AnswerNext(c.Answer);
+        EXPECT_EQ(MessageDialog::Choose(nullptr, "Google refused the request (HTTP 403 Forbidden).", captions), c.Index);
+    }
+    EXPECT_EQ(modal::PendingAnswers(), 0);
+}
+
+TEST(MessageDialogChoice, EveryCaptionFitsItsButtonAndTheTextIsPlain)
+{
+    MessageDialog dialog(nullptr, "<b>Yahoo</b> refused the request (HTTP 429 Too Many Requests).",
+                         {"Retry", "Skip Yahoo! Search Results", "Stop"});
+    EXPECT_EQ(dialog.windowTitle(), "Information");
+    EXPECT_EQ(dialog.findChild<QLabel*>("MessageText")->textFormat(), Qt::PlainText);
+    const auto buttons = dialog.findChildren<QPushButton*>();
+    ASSERT_EQ(buttons.size(), 3);
+    int right = 0;
+    for (QPushButton* button : buttons) {
+        EXPECT_GE(button->width(), button->fontMetrics().horizontalAdvance(button->text())) << button->text().toStdString();
+        EXPECT_GE(button->x(), right); // left to right, none over another
+        EXPECT_LE(button->geometry().right(), dialog.width());
+        right = button->geometry().right();
+    }
 }
 
 } // namespace

@@ -426,3 +426,76 @@ TEST(WriteWait, AStalledSendPumpsAndACloseFromAPumpEndsIt)
     }
     EXPECT_EQ(messages.Pumps(), 3);
 }
+
+namespace {
+
+// What a lane's check throws when its run is stopped.
+struct Interrupted {};
+
+// A worker thread's waits with an interruption installed: the only way out of a wait
+// without limit is the check, run between passes.
+TEST(WaitInterruption, EndsAReadWithoutLimitOffTheMainThread)
+{
+    ScriptedServer server({{ScriptStep::Hold("end")}});
+    TIdTCPClient client;
+    Open(client, server.Port());
+    int checks = 0;
+    bool interrupted = false;
+    std::thread lane([&] {
+        const WaitInterruption interruption([&] {
+            if (++checks == 3)
+                throw Interrupted();
+        });
+        try {
+            client.ReadLine();
+        } catch (const Interrupted&) {
+            interrupted = true;
+        }
+    });
+    lane.join();
+    EXPECT_TRUE(interrupted);
+    EXPECT_EQ(checks, 3);
+    EXPECT_FALSE(WaitInterruption::Installed()) << "installed on the lane's thread only";
+    server.Release("end");
+}
+
+TEST(WaitInterruption, ALimitedReadKeepsItsLengthAndIsCheckedBetweenPasses)
+{
+    ScriptedServer server({{ScriptStep::Hold("end")}});
+    TIdTCPClient client;
+    Open(client, server.Port());
+    client.ReadTimeout = 2 * WaitInterruptionSlice + 20;
+    int checks = 0;
+    bool timedOut = false;
+    std::thread lane([&] {
+        const WaitInterruption interruption([&] { ++checks; });
+        try {
+            client.ReadLine();
+        } catch (const EIdReadTimeout&) {
+            timedOut = true;
+        }
+    });
+    lane.join();
+    EXPECT_TRUE(timedOut);
+    EXPECT_EQ(checks, 3); // after each of the passes of 50, 50 and 20 ms
+    server.Release("end");
+}
+
+TEST(WaitInterruption, EndsAConnectThatGetsNoAnswer)
+{
+    UnansweredPort unanswered;
+    TIdTCPClient client;
+    bool interrupted = false;
+    std::thread lane([&] {
+        const WaitInterruption interruption([] { throw Interrupted(); });
+        try {
+            Open(client, unanswered.Port());
+        } catch (const Interrupted&) {
+            interrupted = true;
+        }
+    });
+    lane.join();
+    EXPECT_TRUE(interrupted);
+}
+
+} // namespace

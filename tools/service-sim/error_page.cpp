@@ -27,3 +27,12 @@ Response RedirectPage(std::string_view location)
                     "<p>The document has moved <a href=\"" + escaped + "\">here</a>.</p>\n</body></html>\n";
     return response;
 }
+
+Response BlockPage()
+{
+    Response response = ErrorPage(403);
+    response.Body = "<html><head><title>403 Forbidden</title></head>\n<body>\n<h1>Blocked</h1>\n"
+                    "<p>Our systems have detected unusual traffic from your computer; your requests are blocked."
+                    "</p>\n</body></html>\n";
+    return response;
+}

@@ -10,3 +10,7 @@ Response ErrorPage(int status);
 
 // A 302 to `location`, with the short page that browsers show when they do not follow it.
 Response RedirectPage(std::string_view location);
+
+// A 403 whose page says the requests are blocked, as an engine answers a client it has had
+// enough of.
+Response BlockPage();

@@ -45,6 +45,7 @@ int main(int argc, char** argv)
         Server server(options.Port, responder, log.get());
         if (options.Ipv6)
             server.ListenOnIPv6();
+        server.SetDropEvery(options.Faults.DropEvery);
         https.Start(server.Port());
         std::unique_ptr<ProxyFront> httpProxy;
         std::unique_ptr<ProxyFront> socksProxy;

@@ -43,6 +43,12 @@ std::string UsageText()
            "  --no-markers      send a result page without the result count\n"
            "  --only NAME       apply the faults to one service: google, yahoo, msn or suggest\n"
            "  --on-request N    apply the faults to the N-th request (from 1) only\n"
+           "\n"
+           "Long runs (counted per engine; all services wait the latency):\n"
+           "  --latency MS      wait MS ms before each answer\n"
+           "  --throttle N      every N-th request to an engine gets a 429 with Retry-After: 1\n"
+           "  --block-after N   an engine answers with a block page (403) after N requests\n"
+           "  --drop N          every N-th connection is reset before the status line\n"
            "  --help            show this text\n";
 }
 
@@ -135,6 +141,14 @@ Options ParseOptions(const std::vector<std::string>& arguments)
                 throw OptionError("--characters needs 1 to " + std::to_string(maximumFixedCharacters)
                     + " of the characters " + std::string(glyphCharacters) + ", not \""
                     + options.Challenge.Characters + "\"");
+        } else if (option == "--latency") {
+            options.Faults.LatencyMs = ReadNumber(option, value(), 0, 3600000);
+        } else if (option == "--throttle") {
+            options.Faults.ThrottleEvery = ReadNumber(option, value(), 1, 1000000000);
+        } else if (option == "--block-after") {
+            options.Faults.BlockAfter = ReadNumber(option, value(), 1, 1000000000);
+        } else if (option == "--drop") {
+            options.Faults.DropEvery = ReadNumber(option, value(), 1, 1000000000);
         } else if (option == "--on-request") {
             options.Faults.OnRequest = ReadNumber(option, value(), 1, 1000000000);
         } else {

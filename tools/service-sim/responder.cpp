@@ -24,10 +24,34 @@ const Service* Responder::FindService(const Request& request) const
 
 Reply Responder::Respond(const Request& request)
 {
+    Reply reply = RespondBeforeLatency(request);
+    reply.DelayMs += FFaults.LatencyMs;
+    return reply;
+}
+
+std::optional<Response> Responder::LongRunRefusal(const Service& service)
+{
+    if (service.Name() == "suggest" || (FFaults.ThrottleEvery == 0 && FFaults.BlockAfter == 0))
+        return std::nullopt;
+    const int number = ++FEngineRequests[std::string(service.Name())];
+    if (FFaults.BlockAfter > 0 && number > FFaults.BlockAfter)
+        return BlockPage();
+    if (FFaults.ThrottleEvery > 0 && number % FFaults.ThrottleEvery == 0) {
+        Response throttled = ErrorPage(429);
+        throttled.Headers.emplace_back("Retry-After", "1");
+        return throttled;
+    }
+    return std::nullopt;
+}
+
+Reply Responder::RespondBeforeLatency(const Request& request)
+{
     bool close = request.WantsClose();
     const Service* service = FindService(request);
     if (!service)
         return { 0, EncodeResponse(ErrorPage(404), Framing::ContentLength, close) };
+    if (std::optional<Response> refusal = LongRunRefusal(*service))
+        return { 0, EncodeResponse(*refusal, Framing::ContentLength, close) };
     if (!service->TakesFaults() || !FFaults.CoversService(service->Name()))
         return { 0, EncodeResponse(service->Respond(request, PageFeatures::Present), Framing::ContentLength, close) };
 

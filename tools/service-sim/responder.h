@@ -6,7 +6,10 @@
 #include "response.h"
 #include "service.h"
 
+#include <map>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 struct Request;
@@ -26,9 +29,13 @@ public:
 
 private:
     const Service* FindService(const Request& request) const;
+    Reply RespondBeforeLatency(const Request& request);
     Reply RespondWithFaults(const Service& service, const Request& request);
+    // The throttle and the block of the long-run faults, for an engine's request.
+    std::optional<Response> LongRunRefusal(const Service& service);
 
     std::vector<std::unique_ptr<Service>> FServices;
     FaultPlan FFaults;
     int FCountedRequests = 0;
+    std::map<std::string, int, std::less<>> FEngineRequests;
 };

@@ -45,6 +45,7 @@ struct Server::Connection {
     bool Draining = false; // our side is shut; waiting for the peer's close
     bool PeerClosed = false;
     bool Broken = false;
+    bool Drop = false; // reset at the first request
     std::optional<Reply> Pending; // waiting out its delay
     std::optional<Clock::time_point> Deadline;
 };
@@ -155,6 +156,7 @@ void Server::AcceptConnections(int listener)
         setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
         auto connection = std::make_unique<Connection>();
         connection->Fd = fd;
+        connection->Drop = FDropEvery > 0 && ++FAccepted % FDropEvery == 0;
         epoll_event event {};
         event.events = connection->WatchedEvents;
         event.data.fd = fd;
@@ -216,6 +218,14 @@ void Server::ProcessInput(Connection& connection)
         std::string_view head(connection.Input.data(), headLength);
         if (FLog)
             FLog->Append(head);
+        if (connection.Drop) {
+            // A linger of 0 makes the close a reset: the client sees its connection cut
+            // before the status line.
+            linger reset {1, 0};
+            setsockopt(connection.Fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+            connection.Broken = true;
+            return;
+        }
         std::optional<Request> request = ParseRequestHead(head);
         Reply reply = request ? FResponder.Respond(*request) : Responder::RespondToMalformedRequest();
         connection.Input.erase(0, headLength);

@@ -23,6 +23,9 @@ public:
     Server& operator=(const Server&) = delete;
 
     uint16_t Port() const { return FPort; }
+    // Every n-th connection (from 1) is reset when its first request arrives, before any
+    // byte of an answer; 0: none.
+    void SetDropEvery(int n) { FDropEvery = n; }
 
     // Serves until RequestStop; then closes every connection.
     void Run();
@@ -54,5 +57,7 @@ private:
     int FStopEvent = -1;
     uint16_t FPort = 0;
     bool FStopping = false;
+    int FDropEvery = 0;
+    long long FAccepted = 0;
     std::unordered_map<int, std::unique_ptr<Connection>> FConnections;
 };

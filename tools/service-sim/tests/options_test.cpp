@@ -17,6 +17,10 @@ TEST(OptionsTest, DefaultsServeEveryRequestNormallyOnPort8301)
     EXPECT_EQ(options.Faults.BodyFraming, Framing::ContentLength);
     EXPECT_FALSE(options.Faults.Redirect);
     EXPECT_FALSE(options.Faults.NoMarkers);
+    EXPECT_EQ(options.Faults.LatencyMs, 0);
+    EXPECT_EQ(options.Faults.ThrottleEvery, 0);
+    EXPECT_EQ(options.Faults.BlockAfter, 0);
+    EXPECT_EQ(options.Faults.DropEvery, 0);
     EXPECT_EQ(options.Challenge.Mode, ChallengeMode::First);
     EXPECT_EQ(options.Challenge.Characters, "");
 }
@@ -49,6 +53,12 @@ TEST(OptionsTest, EveryOptionIsRead)
     EXPECT_EQ(proxies.ProxyPort, 3128);
     EXPECT_EQ(proxies.SocksPort, 1080);
     EXPECT_EQ(proxies.ProxyUser, "a:b");
+
+    Options longRun = ParseOptions({ "--latency", "20", "--throttle", "5", "--block-after", "100", "--drop", "7" });
+    EXPECT_EQ(longRun.Faults.LatencyMs, 20);
+    EXPECT_EQ(longRun.Faults.ThrottleEvery, 5);
+    EXPECT_EQ(longRun.Faults.BlockAfter, 100);
+    EXPECT_EQ(longRun.Faults.DropEvery, 7);
 }
 
 TEST(OptionsTest, UnusableCommandLinesAreRefused)
@@ -63,6 +73,11 @@ TEST(OptionsTest, UnusableCommandLinesAreRefused)
         { "--status", "600" },
         { "--only", "altavista" },
         { "--on-request", "0" },
+        { "--latency", "-1" },
+        { "--throttle", "0" },
+        { "--block-after", "0" },
+        { "--drop", "0" },
+        { "--drop" },
         { "--log", "" },
         { "--chunked", "--until-close" },
         { "--close-mid-body", "--chunked" },

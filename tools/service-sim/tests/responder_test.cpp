@@ -223,3 +223,61 @@ TEST(ResponderTest, MalformedRequestGetsA400AndTheConnectionCloses)
 }
 
 }
+
+namespace {
+
+// What each of a series of requests to the engines gets under the long-run faults: the
+// counts are per engine, the suggestion service is never refused, and every answer waits
+// the latency.
+TEST(ResponderTest, LongRunFaultsCountPerEngine)
+{
+    struct Case {
+        const char* Name;
+        FaultPlan Faults;
+        std::vector<std::pair<std::string, int>> Requests; // target, status expected
+    };
+    FaultPlan throttle;
+    throttle.ThrottleEvery = 2;
+    FaultPlan block;
+    block.BlockAfter = 2;
+    FaultPlan both;
+    both.ThrottleEvery = 3;
+    both.BlockAfter = 4;
+    const Case cases[] = {
+        {"throttle", throttle,
+         {{"/search?q=a", 200}, {"/search?p=a", 200}, {"/search?q=b", 429}, {"/search?p=b", 429},
+          {"/search?q=c", 200}, {"/search?q=d", 429}, {"/results.aspx?q=a", 200}}},
+        {"block", block,
+         {{"/search?q=a", 200}, {"/search?q=b", 200}, {"/search?q=c", 403}, {"/search?p=a", 200},
+          {"/search?q=d", 403}}},
+        {"both", both,
+         {{"/search?q=a", 200}, {"/search?q=b", 200}, {"/search?q=c", 429}, {"/search?q=d", 200},
+          {"/search?q=e", 403}, {"/search?q=f", 403}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Responder responder(BuildServices(), c.Faults);
+        for (const auto& [target, status] : c.Requests) {
+            SCOPED_TRACE(target);
+            const Answer answer = Ask(responder, target);
+            EXPECT_EQ(answer.Status, status);
+            if (status == 429)
+                EXPECT_EQ(answer.Message.Header("Retry-After").value_or(""), "1");
+            if (status == 403)
+                EXPECT_NE(answer.Message.RawBody.find("blocked"), std::string::npos);
+        }
+    }
+}
+
+TEST(ResponderTest, LatencyDelaysEveryAnswerRefusalsIncluded)
+{
+    FaultPlan faults;
+    faults.LatencyMs = 20;
+    faults.BlockAfter = 1;
+    Responder responder(BuildServices(), faults);
+    for (const char* target : {"/search?q=a", "/search?q=b", "/nothing-here"})
+        EXPECT_EQ(Ask(responder, target).DelayMs, 20) << target;
+    EXPECT_EQ(Ask(responder, "/search?q=c").Status, 403);
+}
+
+} // namespace

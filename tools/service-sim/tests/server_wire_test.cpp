@@ -262,3 +262,26 @@ TEST(ServerWireTest, CommandLineErrorsAndABusyPortEndTheProgramWithAnError)
 }
 
 }
+
+namespace {
+
+// With --drop 2 the second and fourth connections end before a byte of an answer; the
+// others get their pages.
+TEST(ServerWireTest, DropResetsEveryNthConnectionBeforeTheStatusLine)
+{
+    SimulatorProcess sim({ "--drop", "2" });
+    ASSERT_NE(sim.Port(), 0);
+    for (int connection = 1; connection <= 4; ++connection) {
+        SCOPED_TRACE(connection);
+        RawClient client(sim.Port());
+        client.Send(ProgramRequest(googlePrecise, sim.Port(), "Connection: close\r\n"));
+        const std::string answer = client.ReadUntilClosed();
+        if (connection % 2 == 0)
+            EXPECT_EQ(answer, "");
+        else
+            EXPECT_TRUE(answer.starts_with("HTTP/1.1 200 OK\r\n")) << answer.substr(0, 100);
+    }
+    EXPECT_EQ(sim.Stop(), 0);
+}
+
+} // namespace

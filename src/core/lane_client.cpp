@@ -1,0 +1,79 @@
+#include "core/lane_client.h"
+
+#include "core/page_fetch.h"
+#include "core/page_text.h"
+#include "core/request_header_lines.h"
+#include "net/anti_freeze.h"
+#include "net/cookies.h"
+#include "net/errors.h"
+#include "net/socket_layer.h"
+#include "net/ssl_errors.h"
+#include "net/ssl_io_handler.h"
+#include "net/streams.h"
+
+ClientLaneFetcher::ClientLaneFetcher(TIdCookieManager* cookies, const std::string& caFile)
+    : FSecure(std::make_shared<TIdSSLIOHandlerSocket>())
+{
+    FClient.HandleRedirects = true;
+    FSecure->CAFile = caFile;
+    FClient.SetIOHandler(FSecure);
+    if (cookies)
+        FClient.SetCookieManager(cookies);
+    else
+        FClient.AllowCookies = false;
+    // No connection starts once the run is stopped, a redirect's included. The secure
+    // transport reports its connects itself.
+    const auto refuseOnceStopped = [](TIdComponent&, TIdStatus status, const std::string&) {
+        if (status == hsConnecting)
+            WaitInterruption::Check();
+    };
+    FClient.OnStatus = refuseOnceStopped;
+    FSecure->OnStatus = refuseOnceStopped;
+}
+
+ClientLaneFetcher::~ClientLaneFetcher()
+{
+    FClient.OnWork = nullptr;
+}
+
+EngineAnswer ClientLaneFetcher::Fetch(const std::string& url, const std::vector<std::string>& headers)
+{
+    const HeaderLinesScope lines(FClient, url, headers);
+    EngineAnswer answer;
+    MemoryStream page;
+    FClient.OnWork = [&page](TIdComponent&, TWorkMode, int32_t) {
+        if (page.Size() > MaxPageLength)
+            throw EPageTooLarge();
+    };
+    try {
+        FClient.HttpGet(url, page);
+        FClient.CloseConnection();
+        answer.What = EngineAnswer::Kind::Page;
+        answer.Text = ToPageText(page.Data());
+    } catch (const LaneStopped&) {
+        FClient.CloseConnection();
+        throw;
+    } catch (const EIdHTTPProtocolException& error) {
+        FClient.CloseConnection();
+        answer.What = EngineAnswer::Kind::HttpError;
+        answer.Status = error.ReplyCode;
+        answer.StatusLine = FClient.Response().StatusLine;
+        answer.RetryAfter = FClient.Response().RawLines.ValueOf("Retry-After");
+        answer.Text = error.BodyText;
+    } catch (const std::exception& error) {
+        FClient.CloseConnection();
+        // A host that does not exist stays so: only a connection is worth another try.
+        const auto* socketError = dynamic_cast<const EIdSocketError*>(&error);
+        const bool connection = (socketError && socketError->SocketErrorCode != WSAHOST_NOT_FOUND) ||
+                                dynamic_cast<const EIdConnectException*>(&error) ||
+                                dynamic_cast<const EIdConnClosedGracefully*>(&error) ||
+                                dynamic_cast<const EIdTCPConnectionError*>(&error) ||
+                                dynamic_cast<const EIdClosedSocket*>(&error) ||
+                                dynamic_cast<const EIdOSSLConnectionCut*>(&error);
+        answer.What = connection ? EngineAnswer::Kind::ConnectionFailed : EngineAnswer::Kind::Unusable;
+        // A connection closed before the answer says nothing of its own.
+        answer.Text = *error.what() ? error.what() : "The connection was closed before the answer.";
+    }
+    FClient.OnWork = nullptr;
+    return answer;
+}

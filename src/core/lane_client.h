@@ -1,0 +1,28 @@
+// A lane's connection to its engine: an HTTP client of its own (following redirects, https
+// through a secure transport of its own) that shares the window's cookie manager, and
+// turns each exchange into an EngineAnswer.
+#pragma once
+
+#include "core/search_lanes.h"
+#include "net/http.h"
+
+#include <memory>
+#include <string>
+
+class TIdCookieManager;
+class TIdSSLIOHandlerSocket;
+
+class ClientLaneFetcher : public LaneFetcher {
+public:
+    // cookies may be null (no cookies kept); caFile as the secure transport's CAFile.
+    ClientLaneFetcher(TIdCookieManager* cookies, const std::string& caFile);
+    ~ClientLaneFetcher() override;
+
+    // A page past MaxPageLength, a malformed answer or a refused secure connection fail
+    // the request at once; a refused, reset or cut connection is worth another try.
+    EngineAnswer Fetch(const std::string& url, const std::vector<std::string>& headers) override;
+
+private:
+    TIdHTTP FClient;
+    std::shared_ptr<TIdSSLIOHandlerSocket> FSecure;
+};
