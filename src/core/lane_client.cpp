@@ -2,6 +2,7 @@
 
 #include "core/page_fetch.h"
 #include "core/page_text.h"
+#include "core/proxy_rotation.h"
 #include "core/request_header_lines.h"
 #include "net/anti_freeze.h"
 #include "net/cookies.h"
@@ -10,9 +11,11 @@
 #include "net/ssl_errors.h"
 #include "net/ssl_io_handler.h"
 #include "net/streams.h"
+#include "net/uri.h"
 
-ClientLaneFetcher::ClientLaneFetcher(TIdCookieManager* cookies, const std::string& caFile)
-    : FSecure(std::make_shared<TIdSSLIOHandlerSocket>())
+ClientLaneFetcher::ClientLaneFetcher(TIdCookieManager* cookies, const std::string& caFile, ProxyRotation* proxies,
+                                     int engine)
+    : FProxies(proxies), FEngine(engine), FSecure(std::make_shared<TIdSSLIOHandlerSocket>())
 {
     FClient.HandleRedirects = true;
     FSecure->CAFile = caFile;
@@ -39,6 +42,33 @@ ClientLaneFetcher::~ClientLaneFetcher()
 EngineAnswer ClientLaneFetcher::Fetch(const std::string& url, const std::vector<std::string>& headers)
 {
     const HeaderLinesScope lines(FClient, url, headers);
+    // A request whose proxy fails goes again at once through the next one: the service
+    // was never asked.
+    for (;;) {
+        std::optional<std::size_t> proxy;
+        try {
+            proxy = FProxies ? FProxies->ProxyFor(TIdURI(url).Host, FEngine) : std::nullopt;
+        } catch (const std::exception& error) {
+            EngineAnswer unusable;
+            unusable.What = EngineAnswer::Kind::Unusable;
+            unusable.Text = error.what();
+            return unusable;
+        }
+        PointClientAt(FClient, proxy ? &FProxies->Proxy(*proxy) : nullptr);
+        bool proxyFailed = false;
+        EngineAnswer answer = FetchOnce(url, proxyFailed);
+        if (!proxy)
+            return answer;
+        if (!proxyFailed) {
+            FProxies->Succeeded(*proxy);
+            return answer;
+        }
+        FProxies->Failed(*proxy);
+    }
+}
+
+EngineAnswer ClientLaneFetcher::FetchOnce(const std::string& url, bool& proxyFailed)
+{
     EngineAnswer answer;
     MemoryStream page;
     FClient.OnWork = [&page](TIdComponent&, TWorkMode, int32_t) {
@@ -55,6 +85,7 @@ EngineAnswer ClientLaneFetcher::Fetch(const std::string& url, const std::vector<
         throw;
     } catch (const EIdHTTPProtocolException& error) {
         FClient.CloseConnection();
+        proxyFailed = IsProxyFailure(error);
         answer.What = EngineAnswer::Kind::HttpError;
         answer.Status = error.ReplyCode;
         answer.StatusLine = FClient.Response().StatusLine;
@@ -62,6 +93,7 @@ EngineAnswer ClientLaneFetcher::Fetch(const std::string& url, const std::vector<
         answer.Text = error.BodyText;
     } catch (const std::exception& error) {
         FClient.CloseConnection();
+        proxyFailed = IsProxyFailure(error);
         // A host that does not exist stays so: only a connection is worth another try.
         const auto* socketError = dynamic_cast<const EIdSocketError*>(&error);
         const bool connection = (socketError && socketError->SocketErrorCode != WSAHOST_NOT_FOUND) ||

@@ -9,13 +9,17 @@
 #include <memory>
 #include <string>
 
+class ProxyRotation;
 class TIdCookieManager;
 class TIdSSLIOHandlerSocket;
 
 class ClientLaneFetcher : public LaneFetcher {
 public:
-    // cookies may be null (no cookies kept); caFile as the secure transport's CAFile.
-    ClientLaneFetcher(TIdCookieManager* cookies, const std::string& caFile);
+    // cookies may be null (no cookies kept); caFile as the secure transport's CAFile;
+    // proxies may be null (every request direct), engine keeps one proxy per engine when
+    // the settings rotate so.
+    ClientLaneFetcher(TIdCookieManager* cookies, const std::string& caFile, ProxyRotation* proxies = nullptr,
+                      int engine = 0);
     ~ClientLaneFetcher() override;
 
     // A page past MaxPageLength, a malformed answer or a refused secure connection fail
@@ -23,6 +27,12 @@ public:
     EngineAnswer Fetch(const std::string& url, const std::vector<std::string>& headers) override;
 
 private:
+    // One exchange through the client as it is pointed; proxyFailed tells whether the
+    // proxy, not the service, failed it.
+    EngineAnswer FetchOnce(const std::string& url, bool& proxyFailed);
+
     TIdHTTP FClient;
+    ProxyRotation* FProxies;
+    int FEngine;
     std::shared_ptr<TIdSSLIOHandlerSocket> FSecure;
 };

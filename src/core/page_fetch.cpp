@@ -158,9 +158,9 @@ bool PageFetch::FetchPage(const std::string& url, std::string& page)
     }
 }
 
-void PageFetch::PointClientAt(const ProxyAddress* proxy)
+void PointClientAt(TIdHTTP& client, const ProxyAddress* proxy)
 {
-    TIdProxyConnectionInfo& params = FClient.ProxyParams;
+    TIdProxyConnectionInfo& params = client.ProxyParams;
     params.SetProxyServer(proxy ? proxy->Host : std::string());
     params.SetProxyPort(proxy ? proxy->Port : 0);
     params.Kind = !proxy || proxy->Scheme == ProxyScheme::Http ? ProxyKind::Http
@@ -178,7 +178,7 @@ void PageFetch::GetThroughProxies(const std::string& url, FileStream& scratch)
     const std::string host = TIdURI(url).Host;
     for (;;) {
         const std::optional<std::size_t> proxy = FProxies ? FProxies->ProxyFor(host) : std::nullopt;
-        PointClientAt(proxy ? &FProxies->Proxy(*proxy) : nullptr);
+        PointClientAt(FClient, proxy ? &FProxies->Proxy(*proxy) : nullptr);
         if (!proxy) {
             FClient.HttpGet(url, scratch);
             return;

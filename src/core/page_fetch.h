@@ -32,6 +32,9 @@ public:
 // out on connecting, a 407, a SOCKS refusal.
 bool IsProxyFailure(const std::exception& error);
 
+// Sends the client's next requests through proxy, or directly when it is null.
+void PointClientAt(TIdHTTP& client, const ProxyAddress* proxy);
+
 // What a fetch shows while it works; the main window implements it.
 class FetchDisplay : public StatusPanels {
 public:
@@ -80,7 +83,6 @@ private:
     // HttpGet through the proxy the rotation chooses, again through the next one for as
     // long as the proxy is what fails.
     void GetThroughProxies(const std::string& url, FileStream& scratch);
-    void PointClientAt(const ProxyAddress* proxy);
     // Pumps unless the last pump was very recent, so a fast body is not slowed down by a
     // pump for every piece.
     void PumpNowAndThen();

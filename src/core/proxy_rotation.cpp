@@ -17,8 +17,15 @@ ProxyRotation::ProxyRotation(ProxySettings settings)
 {
 }
 
+bool ProxyRotation::SetAside(std::size_t proxy) const
+{
+    const std::lock_guard lock(FLock);
+    return FFailuresInARow.at(proxy) >= ProxyFailuresBeforeSetAside;
+}
+
 bool ProxyRotation::AllSetAside() const
 {
+    const std::lock_guard lock(FLock);
     return !FSettings.Proxies.empty() && std::all_of(FFailuresInARow.begin(), FFailuresInARow.end(),
                                     [](int failures) { return failures >= ProxyFailuresBeforeSetAside; });
 }
@@ -36,6 +43,7 @@ std::size_t ProxyRotation::NextInTurn()
 
 std::optional<std::size_t> ProxyRotation::ProxyFor(const std::string& host, std::optional<int> engine)
 {
+    const std::lock_guard lock(FLock);
     if (!Enabled() || BypassesProxy(host, FSettings.NoProxy))
         return std::nullopt;
     if (FSettings.Proxies.empty())
@@ -52,11 +60,13 @@ std::optional<std::size_t> ProxyRotation::ProxyFor(const std::string& host, std:
 
 void ProxyRotation::Succeeded(std::size_t proxy)
 {
+    const std::lock_guard lock(FLock);
     FFailuresInARow.at(proxy) = 0;
 }
 
 bool ProxyRotation::Failed(std::size_t proxy)
 {
+    const std::lock_guard lock(FLock);
     // An engine keeps a proxy only until it fails.
     std::erase_if(FEngineProxy, [proxy](const auto& kept) { return kept.second == proxy; });
     return ++FFailuresInARow.at(proxy) == ProxyFailuresBeforeSetAside;

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -28,6 +29,8 @@ public:
     explicit EProxySettingsUnusable(const std::string& problem);
 };
 
+// The lanes of a run share one rotation, each from its own thread: every operation
+// holds the rotation's lock.
 class ProxyRotation {
 public:
     explicit ProxyRotation(ProxySettings settings);
@@ -44,7 +47,7 @@ public:
     // The proxy failed (refused, reset, 407, a SOCKS refusal). True when this failure sets
     // it aside. An engine that kept it moves on to the next.
     bool Failed(std::size_t proxy);
-    bool SetAside(std::size_t proxy) const { return FFailuresInARow.at(proxy) >= ProxyFailuresBeforeSetAside; }
+    bool SetAside(std::size_t proxy) const;
     bool AllSetAside() const;
 
     const ProxyAddress& Proxy(std::size_t index) const { return FSettings.Proxies.at(index); }
@@ -54,6 +57,8 @@ private:
     // The next proxy in turn that is not set aside.
     std::size_t NextInTurn();
 
+    // Recursive: an operation calls the others.
+    mutable std::recursive_mutex FLock;
     ProxySettings FSettings;
     std::vector<int> FFailuresInARow;
     std::size_t FNext = 0;

@@ -19,15 +19,16 @@ class WindowLanesHost : public LanesHost {
 public:
     WindowLanesHost(QWidget& window, FetchDisplay& display, bool& stopRequested, std::function<void()>& stopListener,
                     KeywordList& list, GatherRecord& record, KeywordTableModel& model, TIdCookieManager* cookies,
-                    std::string caFile)
+                    std::string caFile, ProxyRotation* proxies)
         : FWindow(window), FDisplay(display), FStopRequested(stopRequested), FStopListener(stopListener), FList(list),
-          FRecord(record), FModel(model), FCookies(cookies), FCAFile(std::move(caFile))
+          FRecord(record), FModel(model), FCookies(cookies), FCAFile(std::move(caFile)), FProxies(proxies)
     {
     }
 
-    std::unique_ptr<LaneFetcher> MakeLaneFetcher(const CountEngine&) override
+    std::unique_ptr<LaneFetcher> MakeLaneFetcher(const CountEngine& engine) override
     {
-        return std::make_unique<ClientLaneFetcher>(FCookies, FCAFile);
+        return std::make_unique<ClientLaneFetcher>(FCookies, FCAFile, FProxies,
+                                                   engine.Cell - KeywordRow::FirstEngineCell);
     }
     bool StopRequested() const override { return FStopRequested; }
     void SetStopListener(std::function<void()> stop) override { FStopListener = std::move(stop); }
@@ -62,6 +63,7 @@ private:
     KeywordTableModel& FModel;
     TIdCookieManager* FCookies;
     std::string FCAFile;
+    ProxyRotation* FProxies;
 };
 
 } // namespace
@@ -111,7 +113,7 @@ void TfrmMain::GatherCounts(const std::vector<CountEngine>& engines, RunStart st
     }
     FModel->CellStatesReset();
     WindowLanesHost host(*this, *this, FStopRequested, FLanesStop, FKeywords, FGatherRecord, *FModel,
-                         IdHTTP1.CookieManager(), FServices.CAFile);
+                         IdHTTP1.CookieManager(), FServices.CAFile, FProxies.get());
     bool complete = false;
     try {
         complete = GatherSearchCountsInLanes(FKeywords, host, engines, plan, FSearchMode);

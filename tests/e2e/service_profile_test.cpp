@@ -70,7 +70,9 @@ TEST_F(ServiceProfileTest, FourEnginesOfFourKindsSendTheirOwnRequestsAndFillThei
                     "[Engine3]\nName=Google\nPrecise={root:GoogleURL}/search?q=%22{keyword}%22\n"
                     "Broad={root:GoogleURL}/search?q={keyword}\nSkip=<font size=-1>Results\nStart=of about <b>\nEnd=</b>\n"
                     "[Engine4]\nName=Url\nPrecise=" + root + "/u/{keyword:url}\nStart=<count>\nEnd=</count>\n");
-    OpenWindowWithSettings("[Services]\nGoogleURL=" + root + "\nProfile=" + profile + "\n", {"caf\xc3\xa9 golf"});
+    // One engine after another: the scripted server answers in the order it is asked.
+    OpenWindowWithSettings("[Services]\nGoogleURL=" + root + "\nProfile=" + profile + "\nLanes=0\n",
+                           {"caf\xc3\xa9 golf"});
     QCoreApplication::processEvents();
     ASSERT_TRUE(errors.empty()) << errors.front();
     EXPECT_EQ(Captions(), (std::vector<std::string>{"No", "Keywords", "Searches", "Markers", "JSON API", "Google", "Url"}));

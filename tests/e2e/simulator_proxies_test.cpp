@@ -1,6 +1,8 @@
 // The program's client through the simulator's own proxies (a separate program): an
 // HTTP proxy for http and, with CONNECT, for https with the origin's certificate
 // checked; a SOCKS5 proxy with credentials; and the services over IPv6.
+#include "core/lane_client.h"
+#include "core/proxy_rotation.h"
 #include "net/errors.h"
 #include "net/http.h"
 #include "net/socks5.h"
@@ -85,4 +87,40 @@ TEST_F(SimulatorProxies, TheServicesAnswerOverIpv6)
 {
     client.HttpGet("http://[::1]:" + std::to_string(sim.Port()) + "/search?q=golf", page);
     EXPECT_EQ(client.StatusLine(), "HTTP/1.1 200 OK");
+}
+
+// A lane of a side-by-side run goes through the proxies of the settings as the window's
+// own fetch does: a proxy that refuses is passed over at once, the service is asked
+// through the next one, and after three refusals in a row the first is set aside.
+TEST_F(SimulatorProxies, ALanePassesOverARefusingProxyAndSetsItAside)
+{
+    ProxySettings settings;
+    ProxyAddress refusing;
+    refusing.Host = "127.0.0.1";
+    refusing.Port = RefusingPort();
+    ProxyAddress relay;
+    relay.Host = "127.0.0.1";
+    relay.Port = httpProxyPort;
+    relay.Username = "alice";
+    relay.Password = "secret";
+    settings.Proxies = {refusing, relay};
+    settings.NoProxy = {}; // the simulator is on loopback, which is asked directly by default
+    ProxyRotation proxies(settings);
+    ClientLaneFetcher lane(nullptr, sim.CAFile(), &proxies, 0);
+    for (int request = 0; request < 4; ++request) {
+        const EngineAnswer answer = lane.Fetch(sim.Root() + "/search?q=golf", {});
+        ASSERT_EQ(answer.What, EngineAnswer::Kind::Page) << request << ": " << answer.Text;
+    }
+    EXPECT_TRUE(proxies.SetAside(0));
+    EXPECT_FALSE(proxies.SetAside(1));
+
+    // With every proxy set aside the lane's answer is unusable: nothing goes out directly.
+    ProxySettings deadOnly;
+    deadOnly.Proxies = {refusing};
+    deadOnly.NoProxy = {};
+    ProxyRotation dead(deadOnly);
+    ClientLaneFetcher deadLane(nullptr, sim.CAFile(), &dead, 0);
+    const EngineAnswer answer = deadLane.Fetch(sim.Root() + "/search?q=golf", {});
+    EXPECT_EQ(answer.What, EngineAnswer::Kind::Unusable);
+    EXPECT_TRUE(dead.AllSetAside());
 }
