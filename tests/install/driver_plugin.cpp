@@ -134,9 +134,9 @@ class DriverPlugin : public QGenericPlugin {
     Q_OBJECT
     Q_PLUGIN_METADATA(IID QGenericPluginFactoryInterface_iid FILE "driver.json")
 public:
-    QObject* create(const QString& key, const QString& specification) override
+    QObject* create(const QString& key, const QString& parameters) override
     {
-        return key == "talviradriver" ? new Driver(specification) : nullptr;
+        return key == "talviradriver" ? new Driver(parameters) : nullptr;
     }
 };
 
