@@ -1,5 +1,6 @@
 #include "gui/window_shortcuts.h"
 
+#include "gui/focus_return.h"
 #include "gui/link_label.h"
 #include "gui/main_window.h"
 
@@ -50,6 +51,7 @@ void BindCommandKey(QWidget& window, QPushButton& button, const QKeySequence& ke
 
 void TfrmMain::InstallKeyboard()
 {
+    new FocusReturn(this);
     BindCommandKey(*this, *btnMainKeyword, QKeySequence(Qt::CTRL | Qt::Key_M));
     BindCommandKey(*this, *btnGatherKeyword, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G));
     BindCommandKey(*this, *btnAddKeyword, QKeySequence(Qt::CTRL | Qt::Key_I));
