@@ -103,9 +103,12 @@ void ListTools::OpenResultsClick()
 {
     if (Refused())
         return;
+    const bool nothingUnsaved = !FHost.Unsaved.Any(FHost.List);
     ReadProgress progress(FHost.Window, "Reading the results file...");
     if (OpenResults(FHost.List, FHost.Prompter, FHost.Status, FOpenDialog, std::ref(progress)))
         FHost.Model.SetKeiShown(true);
+    if (nothingUnsaved)
+        FHost.Unsaved.MarkSaved(FHost.List);
 }
 
 void ListTools::ExportKeywordListClick()

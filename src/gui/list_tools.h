@@ -4,6 +4,7 @@
 // is refused while a network command runs, as Delete Selected is.
 #pragma once
 
+#include "core/close_question.h"
 #include "core/csv_dialect.h"
 #include "core/keyword_list.h"
 #include "core/list_undo.h"
@@ -30,6 +31,8 @@ struct ListToolsHost {
     MessagePrompter& Prompter;
     StatusPanels& Status;
     const NetworkCommandState& Commands;
+    // Rows opened into a table that held nothing unsaved are as saved as their file.
+    UnsavedResults& Unsaved;
     std::string Folder; // where the file dialogs first open
 };
 

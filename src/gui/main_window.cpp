@@ -198,7 +198,7 @@ void TfrmMain::CreateTable()
             AtHandlerEdge<int>([this](int column) { lvwItemsColumnClick(column); }));
     fill->addWidget(lvwItems);
     FListTools = std::make_unique<ListToolsMenu>(
-        ListToolsHost{this, lvwItems, FKeywords, *FModel, *this, *this, FNetworkCommands, ExecutableDirectory()});
+        ListToolsHost{this, lvwItems, FKeywords, *FModel, *this, *this, FNetworkCommands, FUnsaved, FDocumentFolder});
 }
 
 void TfrmMain::CreateBottomPanel()

@@ -319,3 +319,26 @@ TEST_F(ListToolsTest, DeletionsCanBeUndone)
 }
 
 } // namespace
+
+// A table that holds only what was opened has nothing to lose on close; rows listed
+// before and never saved still have.
+TEST_F(ListToolsTest, OpenedRowsAreSavedRowsUnlessTheTableHeldUnsavedOnes)
+{
+    KeywordList saved;
+    saved.AppendRow(1, "golf", "1,200");
+    std::ofstream(folder / "saved.csv", std::ios::binary) << ResultsCsvText(saved);
+    modal::AnswerNext(ChooseFile("saved.csv"));
+    Press(Qt::CTRL | Qt::Key_O);
+    ASSERT_EQ(window.Keywords().CountRows(), 1);
+    EXPECT_TRUE(window.close());
+
+    window.show();
+    AddRows({"listed"});
+    modal::AnswerNext(ChooseFile("saved.csv"));
+    Press(Qt::CTRL | Qt::Key_O);
+    ASSERT_EQ(window.Keywords().CountRows(), 3);
+    QString asked;
+    modal::AnswerNext(modal::Record(&asked, modal::ClickButton("Cancel")));
+    EXPECT_FALSE(window.close());
+    EXPECT_EQ(asked, "Save the results before closing?");
+}
