@@ -12,6 +12,9 @@
 #include "gui/keyword_table_model.h"
 #include "net/cookies.h"
 
+#include <algorithm>
+#include <map>
+
 namespace {
 
 // The window as the host of a side-by-side run.
@@ -19,9 +22,10 @@ class WindowLanesHost : public LanesHost {
 public:
     WindowLanesHost(QWidget& window, FetchDisplay& display, bool& stopRequested, std::function<void()>& stopListener,
                     KeywordList& list, GatherRecord& record, KeywordTableModel& model, TIdCookieManager* cookies,
-                    std::string caFile, ProxyRotation* proxies)
+                    std::string caFile, ProxyRotation* proxies, std::function<void(int row, int rows)> showPosition)
         : FWindow(window), FDisplay(display), FStopRequested(stopRequested), FStopListener(stopListener), FList(list),
-          FRecord(record), FModel(model), FCookies(cookies), FCAFile(std::move(caFile)), FProxies(proxies)
+          FRecord(record), FModel(model), FCookies(cookies), FCAFile(std::move(caFile)), FProxies(proxies),
+          FShowPosition(std::move(showPosition))
     {
     }
 
@@ -51,6 +55,12 @@ public:
     {
         FRecord.SetCell(FList, row, engine.Cell, state, reason);
         FModel.CellStateChanged(row, engine.Cell + 1);
+        // The run stands where its slowest lane stands.
+        FLaneRows[engine.Cell] = row;
+        int slowest = row;
+        for (const auto& [cell, laneRow] : FLaneRows)
+            slowest = std::min(slowest, laneRow);
+        FShowPosition(slowest, FList.CountRows());
     }
 
 private:
@@ -64,6 +74,8 @@ private:
     TIdCookieManager* FCookies;
     std::string FCAFile;
     ProxyRotation* FProxies;
+    std::function<void(int row, int rows)> FShowPosition;
+    std::map<int, int> FLaneRows; // the row each lane answered last, by its cell
 };
 
 } // namespace
@@ -113,7 +125,8 @@ void TfrmMain::GatherCounts(const std::vector<CountEngine>& engines, RunStart st
     }
     FModel->CellStatesReset();
     WindowLanesHost host(*this, *this, FStopRequested, FLanesStop, FKeywords, FGatherRecord, *FModel,
-                         IdHTTP1.CookieManager(), FServices.CAFile, FProxies.get());
+                         IdHTTP1.CookieManager(), FServices.CAFile, FProxies.get(),
+                         [this](int row, int rows) { ShowRunPosition(row, rows); });
     bool complete = false;
     try {
         complete = GatherSearchCountsInLanes(FKeywords, host, engines, plan, FSearchMode);

@@ -6,6 +6,8 @@
 
 #include <QAbstractItemModel>
 #include <QLabel>
+#include <QRegularExpression>
+#include <QTimer>
 
 #include <map>
 #include <set>
@@ -269,3 +271,27 @@ TEST_F(GatherLanesTest, StopEndsARetryAfterWait)
 }
 
 } // namespace
+
+// Side by side the status bar says where the run stands: the row of its slowest lane.
+TEST_F(GatherLanesTest, TheStatusBarSaysWhichRowTheLanesHaveReached)
+{
+    SimulatorProcess simulator({"--latency", "30"});
+    OpenLanesWindow(simulator.Root(), {"golf", "tennis", "chess", "darts"});
+    auto* position = window->findChild<QLabel*>("RunRowPanel");
+    ASSERT_NE(position, nullptr);
+    QStringList seen;
+    auto* watch = new QTimer(window.get());
+    watch->setInterval(0);
+    QObject::connect(watch, &QTimer::timeout, [&] {
+        if (position->isVisible() && (seen.isEmpty() || seen.back() != position->text()))
+            seen << position->text();
+    });
+    watch->start();
+    GatherData(true);
+    watch->stop();
+    ASSERT_FALSE(seen.isEmpty()) << "the row panel never showed during the run";
+    for (const QString& text : seen)
+        EXPECT_TRUE(QRegularExpression("^Row [1-4] of 4$").match(text).hasMatch()) << text.toStdString();
+    EXPECT_EQ(seen.back(), "Row 4 of 4");
+    EXPECT_FALSE(position->isVisible());
+}
