@@ -55,6 +55,9 @@ EngineAnswer ClientLaneFetcher::Fetch(const std::string& url, const std::vector<
             return unusable;
         }
         PointClientAt(FClient, proxy ? &FProxies->Proxy(*proxy) : nullptr);
+        const std::string name = proxy ? FProxies->Proxy(*proxy).DisplayName() : std::string();
+        if (proxy && FStatus)
+            FStatus("Getting URL: " + url + " through proxy " + name + "...");
         bool proxyFailed = false;
         EngineAnswer answer = FetchOnce(url, proxyFailed);
         if (!proxy)
@@ -63,7 +66,9 @@ EngineAnswer ClientLaneFetcher::Fetch(const std::string& url, const std::vector<
             FProxies->Succeeded(*proxy);
             return answer;
         }
-        FProxies->Failed(*proxy);
+        if (FProxies->Failed(*proxy) && FStatus)
+            FStatus(name + " set aside: it failed " + std::to_string(ProxyFailuresBeforeSetAside) +
+                    " times in a row.");
     }
 }
 

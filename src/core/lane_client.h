@@ -25,6 +25,7 @@ public:
     // A page past MaxPageLength, a malformed answer or a refused secure connection fail
     // the request at once; a refused, reset or cut connection is worth another try.
     EngineAnswer Fetch(const std::string& url, const std::vector<std::string>& headers) override;
+    void SetStatusSink(StatusSink sink) override { FStatus = std::move(sink); }
 
 private:
     // One exchange through the client as it is pointed; proxyFailed tells whether the
@@ -34,5 +35,6 @@ private:
     TIdHTTP FClient;
     ProxyRotation* FProxies;
     int FEngine;
+    StatusSink FStatus;
     std::shared_ptr<TIdSSLIOHandlerSocket> FSecure;
 };

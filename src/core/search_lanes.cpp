@@ -125,6 +125,8 @@ public:
         : FIndex(index), FEngine(engine), FRows(std::move(rows)), FSearchMode(searchMode), FFetcher(fetcher),
           FBoard(board), FPolicy(engine.Name, engine.Blocked), FRandom(std::random_device{}())
     {
+        FFetcher.SetStatusSink(
+            [this](std::string text) { Post(LaneEvent::Kind::Status, -1, CellState::NotAsked, std::move(text)); });
     }
 
     void Run()

@@ -34,6 +34,10 @@ public:
     virtual ~LaneFetcher() = default;
     // The header lines go with this request only.
     virtual EngineAnswer Fetch(const std::string& url, const std::vector<std::string>& headers) = 0;
+    // Where a fetcher says what the user should know of its route (the proxy it takes);
+    // called from the lane's thread, the sink hands the text to the window.
+    using StatusSink = std::function<void(std::string text)>;
+    virtual void SetStatusSink(StatusSink) {}
 };
 
 // What a side-by-side run needs from the window; called on the window's thread only.

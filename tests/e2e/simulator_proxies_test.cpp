@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -107,12 +108,19 @@ TEST_F(SimulatorProxies, ALanePassesOverARefusingProxyAndSetsItAside)
     settings.NoProxy = {}; // the simulator is on loopback, which is asked directly by default
     ProxyRotation proxies(settings);
     ClientLaneFetcher lane(nullptr, sim.CAFile(), &proxies, 0);
+    std::vector<std::string> said;
+    lane.SetStatusSink([&said](std::string text) { said.push_back(std::move(text)); });
+    const std::string url = sim.Root() + "/search?q=golf";
     for (int request = 0; request < 4; ++request) {
-        const EngineAnswer answer = lane.Fetch(sim.Root() + "/search?q=golf", {});
+        const EngineAnswer answer = lane.Fetch(url, {});
         ASSERT_EQ(answer.What, EngineAnswer::Kind::Page) << request << ": " << answer.Text;
     }
     EXPECT_TRUE(proxies.SetAside(0));
     EXPECT_FALSE(proxies.SetAside(1));
+    // The status bar names the proxy each request takes, and the one set aside.
+    const auto sayings = [&said](const std::string& text) { return std::count(said.begin(), said.end(), text); };
+    EXPECT_EQ(sayings("Getting URL: " + url + " through proxy " + relay.DisplayName() + "..."), 4);
+    EXPECT_EQ(sayings(refusing.DisplayName() + " set aside: it failed 3 times in a row."), 1);
 
     // With every proxy set aside the lane's answer is unusable: nothing goes out directly.
     ProxySettings deadOnly;
