@@ -8,6 +8,8 @@
 #include "gui/main_window.h"
 #include "gui/skin.h"
 
+#include "measure.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -26,24 +28,6 @@
 #include <unistd.h>
 
 namespace {
-
-long ResidentKilobytes()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stol(line.substr(6));
-    return -1;
-}
-
-template <typename Work>
-double Seconds(Work work)
-{
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
 
 void Report(const char* measure, double seconds, const char* target)
 {
