@@ -1,4 +1,5 @@
 #include "core/results_export.h"
+#include "support/core/temp_dir.h"
 #include "support/gui/modal_answerer.h"
 #include "support/gui/window_test.h"
 
@@ -19,14 +20,6 @@
 #include <sstream>
 
 namespace {
-
-std::string Contents(const std::filesystem::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 class ListToolsTest : public WindowTest {
 protected:
@@ -256,7 +249,7 @@ TEST_F(ListToolsTest, ShowKeiAddsAColumnPerEngineThatSortsAndIsSaved)
 
     modal::AnswerNext(ChooseFile("kei"));
     Click("btnSaveResults");
-    const std::string saved = Contents(folder / "kei.csv");
+    const std::string saved = FileContents(folder / "kei.csv");
     EXPECT_NE(saved.find(",\"KEI Google\",\"KEI Yahoo\",\"KEI Msn\"\r\n"), std::string::npos) << saved;
     EXPECT_NE(saved.find(",\"333333.33\",\"\",\"\"\r\n"), std::string::npos) << saved;
 
@@ -301,7 +294,7 @@ TEST_F(ListToolsTest, ExportKeywordListWritesTheKeywordsAlone)
     ContextMenu("Export Keyword List…");
     EXPECT_EQ(title, "Save file");
     EXPECT_EQ(filters, QStringList{"Text files (*.txt)"});
-    EXPECT_EQ(Contents(folder / "keywords.txt"), "golf\r\ncaf\xC3\xA9\r\n");
+    EXPECT_EQ(FileContents(folder / "keywords.txt"), "golf\r\ncaf\xC3\xA9\r\n");
 }
 
 TEST_F(ListToolsTest, DeletionsCanBeUndone)

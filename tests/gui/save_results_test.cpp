@@ -1,5 +1,6 @@
 #include "core/file_system.h"
 #include "gui/main_window.h"
+#include "support/core/temp_dir.h"
 #include "support/gui/modal_answerer.h"
 #include "support/gui/window_test.h"
 
@@ -17,14 +18,6 @@
 #include <unistd.h>
 
 namespace {
-
-std::string Contents(const std::filesystem::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 class SaveResultsTest : public WindowTest {
 protected:
@@ -46,7 +39,7 @@ TEST_F(SaveResultsTest, SavesAsCsvThenProposesTheSameFile)
     modal::AnswerNext(SaveAs(&folderFirst, &nameFirst, "results"));
     ClickSave();
     const auto saved = folder / "results.csv";
-    EXPECT_EQ(Contents(saved), "\"No\",\"Keywords\",\"Searches\",\"Google\",\"Yahoo\",\"Msn\"\r\n"
+    EXPECT_EQ(FileContents(saved), "\"No\",\"Keywords\",\"Searches\",\"Google\",\"Yahoo\",\"Msn\"\r\n"
                                "\"1\",\"golf clubs\",\"1,234\",\"\",\"\",\"\"\r\n");
     EXPECT_EQ(folderFirst.toStdString() + "/", ExecutableDirectory());
     EXPECT_EQ(nameFirst, "");
@@ -56,7 +49,7 @@ TEST_F(SaveResultsTest, SavesAsCsvThenProposesTheSameFile)
     ClickSave();
     EXPECT_EQ(folderSecond.toStdString(), folder.string());
     EXPECT_EQ(nameSecond, "results.csv");
-    EXPECT_NE(Contents(saved).find("\"2\",\"soccer\""), std::string::npos) << "not overwritten";
+    EXPECT_NE(FileContents(saved).find("\"2\",\"soccer\""), std::string::npos) << "not overwritten";
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
 }
 

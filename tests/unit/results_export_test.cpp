@@ -15,14 +15,6 @@ namespace {
 
 const std::string Header = "\"No\",\"Keywords\",\"Searches\",\"Google\",\"Yahoo\",\"Msn\"\r\n";
 
-std::string Contents(const std::filesystem::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
 std::vector<std::string> FolderEntries(const std::filesystem::path& folder)
 {
     std::vector<std::string> names;
@@ -105,9 +97,9 @@ TEST_F(WriteFileReplacingTest, CreatesAndOverwritesLeavingNoTemporaryFile)
 {
     const auto target = folder.Path() / "results.csv";
     WriteFileReplacing(target.string(), "first");
-    EXPECT_EQ(Contents(target), "first");
+    EXPECT_EQ(FileContents(target), "first");
     WriteFileReplacing(target.string(), "second, longer");
-    EXPECT_EQ(Contents(target), "second, longer");
+    EXPECT_EQ(FileContents(target), "second, longer");
     EXPECT_EQ(FolderEntries(folder.Path()), (std::vector<std::string>{"results.csv"}));
 }
 
@@ -146,7 +138,7 @@ TEST_F(WriteFileReplacingTest, ALinkIsFollowedAndKept)
         WriteFileReplacing((folder.Path() / link.Name).string(), bytes);
         EXPECT_TRUE(std::filesystem::is_symlink(folder.Path() / link.Name)) << link.Name;
         EXPECT_EQ(std::filesystem::read_symlink(folder.Path() / link.Name), link.Target) << link.Name;
-        EXPECT_EQ(Contents(real), bytes) << link.Name;
+        EXPECT_EQ(FileContents(real), bytes) << link.Name;
     }
     EXPECT_EQ(FolderEntries(elsewhere), (std::vector<std::string>{"real.csv"}));
 
@@ -154,7 +146,7 @@ TEST_F(WriteFileReplacingTest, ALinkIsFollowedAndKept)
     std::filesystem::create_symlink("elsewhere/new.csv", dangling);
     WriteFileReplacing(dangling.string(), "new file");
     EXPECT_TRUE(std::filesystem::is_symlink(dangling));
-    EXPECT_EQ(Contents(elsewhere / "new.csv"), "new file");
+    EXPECT_EQ(FileContents(elsewhere / "new.csv"), "new file");
 }
 
 TEST_F(WriteFileReplacingTest, ALinkLoopIsASaveError)
@@ -208,7 +200,7 @@ TEST_F(WriteFileReplacingTest, AReadOnlyFolderKeepsTheOldFile)
         },
         testing::ExitedWithCode(0), "");
     ::chmod(folder.Path().c_str(), 0755);
-    EXPECT_EQ(Contents(target), "old bytes");
+    EXPECT_EQ(FileContents(target), "old bytes");
     EXPECT_EQ(FolderEntries(folder.Path()), (std::vector<std::string>{"results.csv"}));
 }
 
@@ -248,7 +240,7 @@ TEST(SaveResults, WritesTheChosenFileOrNothingOnCancel)
     ASSERT_TRUE(saved);
     EXPECT_EQ(saved->Rows, 1);
     EXPECT_EQ(saved->FileName, *chooser.Answer);
-    EXPECT_EQ(Contents(*chooser.Answer), ResultsCsvText(list));
+    EXPECT_EQ(FileContents(*chooser.Answer), ResultsCsvText(list));
     EXPECT_TRUE(prompter.Asked.empty());
 }
 

@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <random>
+#include <sstream>
 #include <stdexcept>
 
 TempDir::TempDir()
@@ -32,4 +33,12 @@ std::string TempDir::WriteFile(const std::string& name, const std::string& bytes
     if (!out)
         throw std::runtime_error("cannot write " + file.string());
     return file.string();
+}
+
+std::string FileContents(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
 }

@@ -18,3 +18,6 @@ public:
 private:
     std::filesystem::path FPath;
 };
+
+// The whole of a file, as bytes; empty when it cannot be read.
+std::string FileContents(const std::filesystem::path& file);
