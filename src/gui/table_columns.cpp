@@ -13,12 +13,12 @@
 #include <vector>
 
 TableColumns::TableColumns(QTableView& view, const KeywordList& list, int designWidth)
-    : QObject(&view), FView(view), FList(list), FDesignWidth(designWidth)
+    : QObject(&view), FView(view), FViewport(view.viewport()), FList(list), FDesignWidth(designWidth)
 {
     QHeaderView* header = FView.horizontalHeader();
     header->setSortIndicatorShown(true);
     header->setSortIndicator(-1, Qt::AscendingOrder);
-    FView.viewport()->installEventFilter(this);
+    FViewport->installEventFilter(this);
     QAbstractItemModel* model = FView.model();
     connect(model, &QAbstractItemModel::rowsInserted, this, &TableColumns::RefitSoon);
     connect(model, &QAbstractItemModel::rowsRemoved, this, &TableColumns::RefitSoon);
@@ -41,7 +41,7 @@ void TableColumns::ScrollToLeftEdge()
 
 bool TableColumns::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == FView.viewport() && event->type() == QEvent::Resize)
+    if (watched == FViewport && event->type() == QEvent::Resize)
         Refit();
     return QObject::eventFilter(watched, event);
 }

@@ -30,6 +30,9 @@ private:
     int NumberWidth() const;
 
     QTableView& FView;
+    // Compared, never called: the viewport's events still come while the view is being
+    // destroyed, when the view is no longer a table view to ask.
+    QObject* FViewport;
     const KeywordList& FList;
     int FDesignWidth;
     bool FRefitQueued = false;
