@@ -48,6 +48,11 @@ void TIdSocketHandle::AllocateHandle(bool ipv6)
     if (socket < 0)
         throw EIdInvalidSocket();
 
+    Adopt(socket);
+}
+
+void TIdSocketHandle::Adopt(int socket)
+{
     std::lock_guard<std::mutex> lock(FConnectLock);
     LowerSignal(FAbandonSignal);
     FAbandoned = false;
@@ -59,14 +64,7 @@ void TIdSocketHandle::AllocateHandle(bool ipv6)
 void TIdSocketHandle::TakeConnectedSocket(int socket)
 {
     ReleaseHandle();
-    {
-        std::lock_guard<std::mutex> lock(FConnectLock);
-        LowerSignal(FAbandonSignal);
-        FAbandoned = false;
-        FConnectPending = false;
-        FSocketValue = socket;
-        FAllocated = true;
-    }
+    Adopt(socket);
     Stack().CheckSocketResult(ReadBackAddresses());
 }
 

@@ -137,6 +137,8 @@ public:
     int32_t ClientPortMax = 0;
 
 private:
+    // Makes socket the handle's own, with no connect pending or abandoned.
+    void Adopt(int socket);
     // The local and peer addresses of a connected socket; 0 or the failed call's result.
     int ReadBackAddresses();
 
